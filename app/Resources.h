@@ -1,0 +1,3 @@
+#pragma once
+// Resource ids shared by the resource script and the code.
+#define IDI_VELLORAN 1

@@ -1,0 +1,38 @@
+# GoogleTest from Debian's source package, so the same tests build natively and for Windows.
+enable_testing()
+set(VELLORAN_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+# GoogleTest is not our code: keep its warnings out of ours.
+add_subdirectory(${VELLORAN_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+include(GoogleTest)
+
+# velloran_add_test(NAME SOURCES... [LIBS ...] [TIMEOUT s])
+# Natively every test case becomes a CTest test; under Wine one CTest test per
+# executable, because every Wine process start costs a good fraction of a second.
+function(velloran_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 60)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  set(data_dir ${CMAKE_CURRENT_SOURCE_DIR}/data)
+  if(CMAKE_CROSSCOMPILING)
+    # Wine shows the Linux file system as drive Z:.
+    set(data_dir "Z:${data_dir}")
+  endif()
+  target_compile_definitions(${name} PRIVATE VELLORAN_TEST_DATA="${data_dir}")
+  if(CMAKE_CROSSCOMPILING)
+    # Built in every Windows tree; run only where an emulator (Wine) is set.
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+      add_test(NAME ${name} COMMAND ${name})
+      # One display for all: windows of two GUI tests must not take focus from each other.
+      set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS wine RESOURCE_LOCK display)
+    endif()
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT ${T_TIMEOUT})
+  endif()
+endfunction()

@@ -1,0 +1,1 @@
+// Keeps the portable application library non-empty while its parts arrive.

@@ -1,0 +1,17 @@
+#pragma once
+// The commands of velloran-tool. Each takes the arguments after its name and
+// returns the process exit code: 0 done, 1 failed (message on standard
+// error), 2 bad arguments (usage line on standard error).
+
+#include <string>
+#include <vector>
+
+namespace velloran::tool {
+
+using Arguments = std::vector<std::string>;
+
+int Sort(const Arguments& arguments);
+int Dump(const Arguments& arguments);
+int Scrape(const Arguments& arguments);
+
+}  // namespace velloran::tool

@@ -16,6 +16,7 @@ HWND ParentHandle(const TWinControl* parent) {
 TWinControl::TWinControl(TComponent* owner)
     : TComponent(owner), parent_(dynamic_cast<TWinControl*>(owner)) {
   if (parent_) font_ = parent_->Font();
+  font_.OnChange = [this] { ApplyFont(); };
 }
 
 TWinControl::~TWinControl() {
@@ -50,6 +51,7 @@ void TWinControl::Detach() {
 }
 
 void TWinControl::CreateSystemWindow(const char* className, const ControlArgs& args) {
+  PrepareFont(args);
   HWND window = CreateWindowExA(args.exStyle, className, args.text.c_str(),
                                 args.style | (parent_ ? WS_CHILD : 0), args.left, args.top,
                                 args.width, args.height, ParentHandle(parent_), nullptr,
@@ -58,12 +60,13 @@ void TWinControl::CreateSystemWindow(const char* className, const ControlArgs& a
   Attach(window);
   originalProc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticWndProc)));
-  SetFont(font_);
+  SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle_.get()), TRUE);
   ApplyTabOrder(args);
 }
 
 void TWinControl::CreateOwnWindow(const char* className, const ControlArgs& args, UINT classStyle,
                                   HBRUSH background, HICON icon, HWND parentOverride) {
+  PrepareFont(args);
   HINSTANCE instance = GetModuleHandleA(nullptr);
   auto existing = SizedStruct<WNDCLASSEXA>();
   if (!GetClassInfoExA(instance, className, &existing)) {
@@ -83,7 +86,7 @@ void TWinControl::CreateOwnWindow(const char* className, const ControlArgs& args
                                 args.style | (parent_ ? WS_CHILD : 0), args.left, args.top,
                                 args.width, args.height, parent, nullptr, instance, this);
   if (!window) throw Exception(std::string("Can not create a window of class ") + className);
-  SetFont(font_);
+  SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle_.get()), TRUE);
   ApplyTabOrder(args);
 }
 
@@ -133,12 +136,22 @@ LRESULT TWinControl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_COMMAND && lParam != 0) {
-    // Controls report to their parent; hand the notice to the control's object.
-    if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
-      child->CommandNotification(HIWORD(wParam));
-      return 0;
-    }
+  switch (message) {
+    case WM_COMMAND:
+      // Controls report to their parent; hand the notice to the control's object.
+      if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+        child->CommandNotification(HIWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+      if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+        auto brush = reinterpret_cast<HBRUSH>(DefaultHandler(message, wParam, lParam));
+        return reinterpret_cast<LRESULT>(child->ControlColor(reinterpret_cast<HDC>(wParam), brush));
+      }
+      break;
   }
   return DefaultHandler(message, wParam, lParam);
 }
@@ -192,10 +205,23 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void TWinControl::SetFont(const TFont& font) {
-  if (fontHandle_ && font_.SameLook(font)) return;
-  font_ = font;
-  fontHandle_ = CreateFontHandle(font_);
-  if (handle_) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle_.get()), TRUE);
+  if (!font_.SameLook(font)) {
+    font_ = font;  // the font's change notice applies it
+  } else if (!fontHandle_) {
+    ApplyFont();
+  }
+}
+
+void TWinControl::PrepareFont(const ControlArgs& args) {
+  if (args.font) font_ = *args.font;
+  if (!fontHandle_) fontHandle_ = CreateFontHandle(font_);
+}
+
+void TWinControl::ApplyFont() {
+  UniqueFont fresh = CreateFontHandle(font_);
+  if (handle_) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), TRUE);
+  // The old font goes only once the window no longer uses it.
+  fontHandle_ = std::move(fresh);
 }
 
 void TWinControl::Invalidate() {
@@ -221,6 +247,40 @@ UniqueFont CreateFontHandle(const TFont& font) {
 COLORREF ColorToRGB(TColor color) {
   if (IsSystemColor(color)) return GetSysColor(SystemColorIndex(color));
   return static_cast<COLORREF>(color) & 0xFFFFFF;
+}
+
+ControlArgs WithStyle(const ControlArgs& args, DWORD style, DWORD exStyle) {
+  ControlArgs result = args;
+  result.style |= style | WS_VISIBLE;
+  result.exStyle |= exStyle;
+  return result;
+}
+
+HBRUSH NoBackground(HDC dc) {
+  SetBkMode(dc, TRANSPARENT);
+  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+void PaintParentBackground(HWND window, HDC dc) {
+  HWND parent = GetParent(window);
+  if (!parent) return;
+  // The parent paints in its own coordinates: shift them onto this window.
+  POINT origin{0, 0};
+  MapWindowPoints(window, parent, &origin, 1);
+  POINT old{};
+  OffsetWindowOrgEx(dc, origin.x, origin.y, &old);
+  SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SetWindowOrgEx(dc, old.x, old.y, nullptr);
+}
+
+HBRUSH ColorBrush(TColor color, UniqueBrush& owned) {
+  if (IsSystemColor(color)) {
+    owned.reset();
+    return GetSysColorBrush(SystemColorIndex(color));
+  }
+  owned = UniqueBrush(CreateSolidBrush(ColorToRGB(color)));
+  return owned.get();
 }
 
 }  // namespace velloran

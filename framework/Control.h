@@ -5,6 +5,10 @@
 // classes (Button, Edit, ...) are subclassed; our own classes are registered
 // on first use.
 //
+// Controls report to their parent window (WM_COMMAND, WM_CTLCOLOR*); the
+// parent hands each report to the child's object, so that a control reacts to
+// its own clicks and picks its own colours wherever it is placed.
+//
 // Threading: user-interface thread only. Handlers may run inside
 // TApplication::ProcessMessages called from another handler.
 
@@ -30,7 +34,24 @@ struct ControlArgs {
   DWORD exStyle = 0;
   // Tab order among the parent's controls; controls without one keep creation order.
   std::optional<int> tabOrder;
+  // The control's own font; without one it takes a copy of its parent's.
+  std::optional<TFont> font;
 };
+
+// Creation arguments of any control kind (ControlArgs or one derived from it)
+// with place, size, text and tab order filled in.
+template <typename Args = ControlArgs>
+Args PlaceAt(int left, int top, int width, int height, const std::string& text = "",
+             std::optional<int> tabOrder = std::nullopt) {
+  Args args;
+  args.left = left;
+  args.top = top;
+  args.width = width;
+  args.height = height;
+  args.text = text;
+  args.tabOrder = tabOrder;
+  return args;
+}
 
 class TWinControl : public TComponent {
  public:
@@ -48,7 +69,9 @@ class TWinControl : public TComponent {
   RECT BoundsRect() const;  // in the parent's client coordinates
   void SetBounds(int left, int top, int width, int height);
 
+  // Changes made on the font object itself reach the window at once.
   const TFont& Font() const { return font_; }
+  TFont& Font() { return font_; }
   void SetFont(const TFont& font);
 
   void Invalidate();
@@ -72,6 +95,10 @@ class TWinControl : public TComponent {
 
   // Notifications that the parent receives about this control (WM_COMMAND codes).
   virtual void CommandNotification(WORD /*code*/) {}
+  // The parent's WM_CTLCOLOR* question about this control: DefaultBrush and
+  // the colours already set in Dc are the parent's answer, which the control
+  // may change. Returns the brush for the background.
+  virtual HBRUSH ControlColor(HDC /*dc*/, HBRUSH defaultBrush) { return defaultBrush; }
 
  private:
   static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -79,6 +106,8 @@ class TWinControl : public TComponent {
   void Detach();
   LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void ApplyTabOrder(const ControlArgs& args);
+  void PrepareFont(const ControlArgs& args);
+  void ApplyFont();
 
   TWinControl* parent_ = nullptr;
   HWND handle_ = nullptr;
@@ -91,5 +120,16 @@ class TWinControl : public TComponent {
 UniqueFont CreateFontHandle(const TFont& font);
 // The RGB value of a colour, resolving system colours.
 COLORREF ColorToRGB(TColor color);
+// Args with more window styles, made visible: what a control adds to its caller's.
+ControlArgs WithStyle(const ControlArgs& args, DWORD style, DWORD exStyle = 0);
+// A WM_CTLCOLOR* answer that paints no background.
+HBRUSH NoBackground(HDC dc);
+// Paints into Dc, a device context of Window, what Window's parent shows
+// behind it (its background and client painting), so that Window can draw
+// over it as if it had no background of its own.
+void PaintParentBackground(HWND window, HDC dc);
+// A solid brush of a colour: the system's own for a system colour (Owned is
+// emptied, as that one must not be deleted), else a new one that Owned keeps.
+HBRUSH ColorBrush(TColor color, UniqueBrush& owned);
 
 }  // namespace velloran

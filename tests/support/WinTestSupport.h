@@ -41,6 +41,8 @@ class ChildProcess {
 HWND FindTopLevelWindow(DWORD pid, const std::string& caption);
 
 std::string WindowText(HWND window);
+// Writes what the screen shows of a window as a 24-bit BMP file.
+void SaveWindowPicture(HWND window, const std::string& path);
 std::string WindowClass(HWND window);
 
 }  // namespace velloran::test

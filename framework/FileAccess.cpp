@@ -1,0 +1,263 @@
+#include "framework/FileAccess.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "framework/Exception.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace velloran {
+
+namespace {
+
+constexpr const char* FileNotFoundText = "File not found";
+constexpr const char* AccessDeniedText = "File access denied";
+constexpr const char* DiskFullText = "Disk full";
+constexpr const char* EndOfFileText = "Read beyond end of file";
+
+// One system call moves at most this much, so that sizes always fit its count type.
+constexpr std::size_t MaxTransfer = std::size_t{1} << 30;
+
+#ifdef _WIN32
+HANDLE AsHandle(std::intptr_t handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+[[noreturn]] void RaiseLastError() {
+  RaiseInOutError(static_cast<int>(GetLastError()));
+}
+#else
+[[noreturn]] void RaiseLastError() {
+  RaiseInOutError(errno);
+}
+#endif
+
+}  // namespace
+
+std::string InOutErrorText(int systemError) {
+  switch (systemError) {
+#ifdef _WIN32
+    case ERROR_FILE_NOT_FOUND:
+      return FileNotFoundText;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return AccessDeniedText;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return DiskFullText;
+    case ERROR_HANDLE_EOF:
+      return EndOfFileText;
+#else
+    case ENOENT:
+      return FileNotFoundText;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EWOULDBLOCK:  // another writer holds the lock: the POSIX form of a sharing violation
+      return AccessDeniedText;
+    case ENOSPC:
+    case EDQUOT:
+      return DiskFullText;
+#endif
+    default:
+      return "I/O error " + std::to_string(systemError);
+  }
+}
+
+void RaiseInOutError(int systemError) {
+  throw EInOutError(InOutErrorText(systemError));
+}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.Release();
+  }
+  return *this;
+}
+
+std::intptr_t FileHandle::Release() {
+  return std::exchange(handle_, Invalid);
+}
+
+int FileHandle::Close() noexcept {
+  std::intptr_t handle = Release();
+  if (handle == Invalid) return 0;
+#ifdef _WIN32
+  return CloseHandle(AsHandle(handle)) ? 0 : static_cast<int>(GetLastError());
+#else
+  return close(static_cast<int>(handle)) == 0 ? 0 : errno;
+#endif
+}
+
+#ifdef _WIN32
+
+InputFile::InputFile(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
+  file_ = FileHandle(reinterpret_cast<std::intptr_t>(handle));
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+  DWORD count = 0;
+  if (!ReadFile(AsHandle(file_.Get()), buffer, static_cast<DWORD>(std::min(size, MaxTransfer)),
+                &count, nullptr))
+    RaiseLastError();
+  return count;
+}
+
+std::uint64_t InputFile::Size() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(AsHandle(file_.Get()), &size)) RaiseLastError();
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+OutputFile::OutputFile(const std::string& path) : path_(path), newPath_(path + ".new") {
+  // No sharing: a second writer of the same list is refused while this one works.
+  HANDLE handle = CreateFileA(newPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
+  file_ = FileHandle(reinterpret_cast<std::intptr_t>(handle));
+}
+
+OutputFile::~OutputFile() {
+  if (committed_) return;
+  file_.Close();
+  DeleteFileA(newPath_.c_str());
+}
+
+void OutputFile::Write(const char* data, std::size_t size) {
+  while (size > 0) {
+    DWORD chunk = static_cast<DWORD>(std::min(size, MaxTransfer));
+    DWORD written = 0;
+    if (!WriteFile(AsHandle(file_.Get()), data, chunk, &written, nullptr)) RaiseLastError();
+    // A write that takes fewer bytes than it was given ran out of room.
+    if (written < chunk) RaiseInOutError(ERROR_DISK_FULL);
+    data += written;
+    size -= written;
+  }
+}
+
+void OutputFile::Commit() {
+  // The move needs the file closed: this handle shares nothing.
+  if (int error = file_.Close()) RaiseInOutError(error);
+  if (!MoveFileExA(newPath_.c_str(), path_.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    RaiseLastError();
+  committed_ = true;
+}
+
+std::string ExecutablePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) RaiseLastError();
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+#else
+
+InputFile::InputFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) RaiseLastError();
+  file_ = FileHandle(fd);
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+  for (;;) {
+    ssize_t count = read(static_cast<int>(file_.Get()), buffer, std::min(size, MaxTransfer));
+    if (count >= 0) return static_cast<std::size_t>(count);
+    if (errno != EINTR) RaiseLastError();
+  }
+}
+
+std::uint64_t InputFile::Size() const {
+  struct stat status {};
+  if (fstat(static_cast<int>(file_.Get()), &status) != 0) RaiseLastError();
+  return static_cast<std::uint64_t>(status.st_size);
+}
+
+OutputFile::OutputFile(const std::string& path) : path_(path), newPath_(path + ".new") {
+  // Opened without truncating: the file may still be another writer's, which its lock tells.
+  FileHandle file(open(newPath_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+  if (!file) RaiseLastError();
+  if (flock(static_cast<int>(file.Get()), LOCK_EX | LOCK_NB) != 0) RaiseLastError();
+  if (ftruncate(static_cast<int>(file.Get()), 0) != 0) RaiseLastError();
+  file_ = std::move(file);
+}
+
+OutputFile::~OutputFile() {
+  if (committed_) return;
+  // Removed while still locked, so that no other writer picks up the leftover.
+  unlink(newPath_.c_str());
+  file_.Close();
+}
+
+void OutputFile::Write(const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = write(static_cast<int>(file_.Get()), data, std::min(size, MaxTransfer));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      RaiseLastError();
+    }
+    if (written == 0) RaiseInOutError(ENOSPC);
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
+
+void OutputFile::Commit() {
+  // Renamed while still locked: no second writer can slip in between.
+  if (rename(newPath_.c_str(), path_.c_str()) != 0) RaiseLastError();
+  committed_ = true;
+  if (int error = file_.Close()) RaiseInOutError(error);
+}
+
+std::string ExecutablePath() {
+  std::string path(256, '\0');
+  for (;;) {
+    ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    if (length < 0) RaiseLastError();
+    if (static_cast<std::size_t>(length) < path.size()) {
+      path.resize(static_cast<std::size_t>(length));
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+#endif
+
+std::string ReadWholeFile(const std::string& path) {
+  InputFile file(path);
+  std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+  std::size_t filled = 0;
+  while (filled < bytes.size()) {
+    std::size_t count = file.Read(bytes.data() + filled, bytes.size() - filled);
+    if (count == 0) break;
+    filled += count;
+  }
+  bytes.resize(filled);
+  // The size was only a hint: a file that grew meanwhile is read to its end.
+  char block[64 * 1024];
+  while (std::size_t count = file.Read(block, sizeof block)) bytes.append(block, count);
+  return bytes;
+}
+
+}  // namespace velloran

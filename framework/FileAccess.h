@@ -1,0 +1,84 @@
+#pragma once
+// Files on disk for the text-file facility: the one place that knows the
+// operating system's file calls (Win32 in the Windows builds, POSIX natively).
+// Every failure raises EInOutError with the system's reason: "File not found",
+// "File access denied", "Disk full", "Read beyond end of file", or
+// "I/O error N" with the system's error number N.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "framework/TextFile.h"
+
+namespace velloran {
+
+// The reason text for a system error number (GetLastError on Windows, errno elsewhere).
+std::string InOutErrorText(int systemError);
+[[noreturn]] void RaiseInOutError(int systemError);
+
+// An open operating-system file; closed when it goes.
+class FileHandle {
+ public:
+  FileHandle() = default;
+  explicit FileHandle(std::intptr_t handle) : handle_(handle) {}
+  ~FileHandle() { Close(); }
+  FileHandle(FileHandle&& other) noexcept : handle_(other.Release()) {}
+  FileHandle& operator=(FileHandle&& other) noexcept;
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  std::intptr_t Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Invalid; }
+  std::intptr_t Release();
+  // Closes the file; returns the system's error number, 0 when it closed cleanly.
+  int Close() noexcept;
+
+  static constexpr std::intptr_t Invalid = -1;
+
+ private:
+  std::intptr_t handle_ = Invalid;
+};
+
+// An existing file opened for reading; others may read and write it meanwhile.
+class InputFile : public ByteSource {
+ public:
+  explicit InputFile(const std::string& path);
+  std::size_t Read(char* buffer, std::size_t size) override;
+  std::uint64_t Size() const;
+
+ private:
+  FileHandle file_;
+};
+
+// A new content for the file at Path. The bytes go into a file of their own
+// beside it (Path followed by ".new"); Commit puts that file in Path's place,
+// so a write that fails part-way leaves the old file as it was. Without
+// Commit the unfinished file is removed when the object goes.
+//
+// While one writer holds the ".new" file, a second writer of the same path
+// fails with "File access denied" instead of mixing its bytes in.
+class OutputFile : public ByteSink {
+ public:
+  explicit OutputFile(const std::string& path);
+  ~OutputFile() override;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  void Write(const char* data, std::size_t size) override;
+  void Commit();
+
+ private:
+  std::string path_;
+  std::string newPath_;
+  FileHandle file_;
+  bool committed_ = false;
+};
+
+// The whole content of a file.
+std::string ReadWholeFile(const std::string& path);
+
+// The full path of the running program's executable.
+std::string ExecutablePath();
+
+}  // namespace velloran

@@ -1,0 +1,50 @@
+#pragma once
+// The cache file "servers.grd": the last downloaded server list, kept beside
+// the program so that the next start shows it without a download.
+//
+// It is a text file (framework/TextFile.h) with CR LF after every line: the
+// number of columns, the number of rows N, then the cell texts one a line,
+// column by column: the N cells of column 0 from row 0 down, then those of
+// column 1, and so on. No quoting, no escaping; an empty cell is an empty line.
+
+#include <string>
+#include <string_view>
+
+#include "grid/CellTable.h"
+
+namespace velloran {
+
+inline constexpr const char* CacheFileName = "servers.grd";
+
+// Writes every cell of Grid to the file at Path. The old file stays in place
+// until the new one is complete.
+void SaveGridFile(const CellTable& grid, const std::string& path);
+
+// Replaces the rows of Grid with those of the file at Path. The count on line 1
+// is not used: the grid's own columns are filled. Cell lines the file lacks
+// leave their cells empty. A row count that is negative, or that the file is
+// far too short to back, fails as "Invalid numeric input" before the grid changes.
+void LoadGridFile(CellTable& grid, const std::string& path);
+
+// The folder of an executable: its path up to and including the last
+// backslash, searched for from the second-to-last character backwards.
+// Empty when there is none.
+std::string ExeFolderOf(std::string_view exePath);
+// The folder of the running program, as ExeFolderOf cuts it.
+std::string ExeFolder();
+
+// A file's last-write time in local time, as the "Last refreshed" box shows it.
+struct FileStamp {
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0;
+};
+
+// The stamp in the file system's old two-second steps, which is all the
+// date text shows.
+FileStamp TwoSecondStamp(FileStamp stamp);
+
+// The date text of Stamp from its formatted Date and Time: both, joined by a
+// blank, or the date alone when the stamp is exactly midnight.
+std::string StampText(const FileStamp& stamp, std::string_view date, std::string_view time);
+
+}  // namespace velloran

@@ -1,0 +1,299 @@
+#include "app/CacheFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "framework/Exception.h"
+#include "grid/MemoryCellTable.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+namespace velloran {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows RowsOf(const CellTable& grid) {
+  Rows rows;
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    rows.emplace_back();
+    for (int column = 0; column < grid.ColumnCount(); ++column)
+      rows.back().push_back(grid.Cell(column, row));
+  }
+  return rows;
+}
+
+void Fill(CellTable& grid, const Rows& rows) {
+  grid.SetRowCount(static_cast<int>(rows.size()));
+  for (int row = 0; row < grid.RowCount(); ++row)
+    for (int column = 0; column < grid.ColumnCount(); ++column)
+      grid.SetCell(column, row, rows[row][column]);
+}
+
+// A folder of its own under the system's temporary folder, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder()
+      : path_(std::filesystem::temp_directory_path() /
+              ("velloran-cache-" + std::to_string(std::random_device{}()))) {
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EInOutError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+const Rows TwoServers = {
+    {"Nap\xE9Hub", "10.0.0.1", "8888", "OpenNapNet", "120", "45000", "310"},
+    {"", "10.0.0.2", "7777", "", "0", "0", "0"},
+};
+
+TEST(SaveGridFile, WritesCountsThenCellsColumnByColumn) {
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  MemoryCellTable grid;
+  SaveGridFile(grid, path);
+  EXPECT_EQ(FileBytes(path), "7\r\n0\r\n");
+
+  Fill(grid, TwoServers);
+  SaveGridFile(grid, path);
+  EXPECT_EQ(FileBytes(path),
+            "7\r\n2\r\n"
+            "Nap\xE9Hub\r\n\r\n"
+            "10.0.0.1\r\n10.0.0.2\r\n"
+            "8888\r\n7777\r\n"
+            "OpenNapNet\r\n\r\n"
+            "120\r\n0\r\n"
+            "45000\r\n0\r\n"
+            "310\r\n0\r\n");
+
+  MemoryCellTable narrow(2);
+  narrow.SetRowCount(1);
+  narrow.SetCell(1, 0, "b");
+  SaveGridFile(narrow, path);
+  EXPECT_EQ(FileBytes(path), "2\r\n1\r\n\r\nb\r\n");
+}
+
+TEST(SaveGridFile, ReadsBackTheSameCells) {
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  MemoryCellTable written;
+  Rows rows = TwoServers;
+  // Texts the scraper never keeps but the file carries all the same.
+  rows.push_back({" lead", "trail ", "tab\there", "lone\nLF", "7", "$10", "-"});
+  for (int i = 0; i < 3000; ++i) {
+    std::string server = "s";
+    server += std::to_string(i);
+    rows.push_back({server, std::string(i % 50, 'x'), "", "n", "1", "2", "3"});
+  }
+  Fill(written, rows);
+  SaveGridFile(written, path);
+
+  MemoryCellTable read;
+  LoadGridFile(read, path);
+  EXPECT_EQ(RowsOf(read), rows);
+}
+
+// What a file of these bytes loads as: its rows, or the load's error.
+struct LoadCase {
+  const char* name;
+  std::string bytes;
+  Rows rows;
+  const char* error = nullptr;
+};
+
+std::vector<std::string> Cells(std::vector<std::string> cells) {
+  cells.resize(7);
+  return cells;
+}
+
+TEST(LoadGridFile, ReadsFilesByTheTextRules) {
+  const std::vector<std::string> empty(7);
+  LoadCase cases[] = {
+      {"empty list", "7\r\n0\r\n", {}},
+      {"line 1 is not used",
+       "3\r\n1\r\na\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\n",
+       {{"a", "b", "c", "d", "e", "f", "g"}}},
+      {"fewer cell lines than promised",
+       "7\r\n3\r\ns0\r\ns1\r\ns2\r\ni0\r\ni1\r\n",
+       {Cells({"s0", "i0"}), Cells({"s1", "i1"}), Cells({"s2"})}},
+      {"a count without cells gives empty rows", "7\r\n2\r\n", {empty, empty}},
+      {"LF-only line ends: the count runs into the end of the file", "7\n1\na\nb\n", {}},
+      {"CR-only line ends", "7\r1\ra\rb\r", {Cells({"a", "b"})}},
+      {"words with blanks, signs and hexadecimal",
+       " 7 columns\r\n +$2 rows\r\na\r\nb\r\n",
+       {Cells({"a"}), Cells({"b"})}},
+      {"Ctrl+Z ends the file", "7\r\n2\r\na\r\nb\x1A\r\nc\r\n", {Cells({"a"}), Cells({"b"})}},
+      {"lone LF stays in the cell", "7\r\n1\r\na\nb\r\n", {Cells({"a\nb"})}},
+      {"no file content", "", {}},
+      {"letters on line 2", "7\r\nabc\r\nx\r\n", {}, "Invalid numeric input"},
+      {"letters on line 1", "seven\r\n0\r\n", {}, "Invalid numeric input"},
+      {"a row count far beyond the file",
+       "7\r\n2147483647\r\nabcdefgh",
+       {},
+       "Invalid numeric input"},
+      {"a negative row count", "7\r\n-5\r\na\r\n", {}, "Invalid numeric input"},
+  };
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  for (const LoadCase& c : cases) {
+    WriteBytes(path, c.bytes);
+    MemoryCellTable grid;
+    std::string error = ErrorOf([&] { LoadGridFile(grid, path); });
+    EXPECT_EQ(error, c.error ? c.error : "no error") << c.name;
+    EXPECT_EQ(RowsOf(grid), c.rows) << c.name;
+  }
+}
+
+TEST(LoadGridFile, ReplacesEveryRowOfTheGrid) {
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  WriteBytes(path, "7\r\n2\r\nnew\r\n");
+  MemoryCellTable grid;
+  Fill(grid, Rows(5, std::vector<std::string>(7, "old")));
+  LoadGridFile(grid, path);
+  EXPECT_EQ(RowsOf(grid), (Rows{Cells({"new"}), Cells({})}));
+}
+
+TEST(LoadGridFile, FailsOnAMissingFileAndLeavesTheGrid) {
+  TempFolder folder;
+  MemoryCellTable grid;
+  Fill(grid, TwoServers);
+  EXPECT_EQ(ErrorOf([&] { LoadGridFile(grid, folder.File("servers.grd")); }), "File not found");
+  EXPECT_EQ(RowsOf(grid), TwoServers);
+}
+
+#ifdef _WIN32
+TEST(SaveGridFile, KeepsTheLastGoodFileWhenItCannotBeReplaced) {
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  WriteBytes(path, "7\r\n0\r\n");
+  MemoryCellTable grid;
+  Fill(grid, TwoServers);
+  {
+    // Another program holds the file and shares nothing.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ErrorOf([&] { SaveGridFile(grid, path); }), "File access denied");
+    CloseHandle(held);
+  }
+  EXPECT_EQ(FileBytes(path), "7\r\n0\r\n");
+  EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+  SaveGridFile(grid, path);
+  MemoryCellTable read;
+  LoadGridFile(read, path);
+  EXPECT_EQ(RowsOf(read), TwoServers);
+}
+#else
+// Files may grow to Bytes only while it lives: a write beyond fails part-way.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int);
+};
+
+TEST(SaveGridFile, KeepsTheLastGoodFileWhenAWriteFailsPartWay) {
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  MemoryCellTable grid;
+  Fill(grid, TwoServers);
+  SaveGridFile(grid, path);
+  const std::string good = FileBytes(path);
+
+  Fill(grid, Rows(5000, std::vector<std::string>(7, "a longer cell text")));
+  {
+    FileSizeLimit limit(64 * 1024);
+    EXPECT_EQ(ErrorOf([&] { SaveGridFile(grid, path); }), "I/O error 27");  // EFBIG
+  }
+  EXPECT_EQ(FileBytes(path), good);
+  EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+}
+#endif
+
+TEST(ExeFolderOf, CutsAfterTheLastBackslash) {
+  struct Case {
+    const char* path;
+    const char* folder;
+  } cases[] = {
+      {"C:\\Tools\\app.exe", "C:\\Tools\\"},
+      {"C:\\Program Files\\Velloran\\velloran.exe", "C:\\Program Files\\Velloran\\"},
+      {"\\\\server\\share\\v.exe", "\\\\server\\share\\"},
+      // The search starts at the second-to-last character.
+      {"C:\\Tools\\", "C:\\"},
+      {"\\a", "\\"},
+      {"\\", ""},
+      {"app.exe", ""},
+      {"/usr/bin/app", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ExeFolderOf(c.path), c.folder) << c.path;
+}
+
+TEST(StampText, LeavesTheTimeOutAtExactlyMidnight) {
+  struct Case {
+    int hour, minute, second;
+    const char* text;
+  } cases[] = {
+      {0, 0, 0, "5.4.2003"},    {0, 0, 1, "5.4.2003"},  // two-second steps: 00:00:01 is midnight
+      {0, 0, 2, "5.4.2003 T"},  {0, 1, 0, "5.4.2003 T"},
+      {12, 0, 0, "5.4.2003 T"}, {23, 59, 59, "5.4.2003 T"},
+  };
+  for (const Case& c : cases) {
+    FileStamp stamp = TwoSecondStamp({2003, 4, 5, c.hour, c.minute, c.second});
+    EXPECT_EQ(StampText(stamp, "5.4.2003", "T"), c.text)
+        << c.hour << ":" << c.minute << ":" << c.second;
+  }
+  EXPECT_EQ(TwoSecondStamp({2003, 4, 5, 6, 7, 9}).second, 8);
+  EXPECT_EQ(TwoSecondStamp({2003, 4, 5, 6, 7, 8}).second, 8);
+}
+
+}  // namespace
+}  // namespace velloran

@@ -1,18 +1,71 @@
 #pragma once
-// The main window: the one window of the program.
+// The main window: the one window of the program, with the server grid, the
+// control panel, the status bar and the links.
 
+#include <string>
+
+#include "framework/ComCtrls.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Form.h"
+#include "framework/GridControl.h"
+#include "framework/StdCtrls.h"
+#include "grid/kstrgrid.h"
 
 namespace velloran {
 
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* owner);
+  ~TForm1() override;
 
   static constexpr const char* Caption = "Velloran 1.1 [for WinMX 3] ";
 
+  // The list lives here; GridControl shows it.
+  TKStringGrid Grid;
+
+  TLabel* Label5 = nullptr;
+  TBevel* Bevel1 = nullptr;
+  TImage* Image3 = nullptr;
+  TLabel* Label1 = nullptr;
+  TImage* Image1 = nullptr;
+  TImage* Image2 = nullptr;
+  TGridControl* GridControl = nullptr;
+  TPanel* Panel1 = nullptr;
+  TStatusBar* SB = nullptr;
+
+  TButton* Button2 = nullptr;
+  TCheckBox* CheckBox1 = nullptr;
+  TButton* Button1 = nullptr;
+  TRadioButton* RadioButton1 = nullptr;
+  TRadioButton* RadioButton2 = nullptr;
+  TCheckBox* CheckBox2 = nullptr;
+  TLabel* Label2 = nullptr;
+  TEdit* Edit1 = nullptr;
+  TLabel* Label3 = nullptr;
+  TEdit* Edit2 = nullptr;
+  TLabel* Label6 = nullptr;
+  TEdit* Edit4 = nullptr;
+  TLabel* Label7 = nullptr;
+  TLabel* Label4 = nullptr;
+  TEdit* Edit3 = nullptr;
+  TButton* Button3 = nullptr;
+  TPanel* Panel4 = nullptr;
+
+  void AckwList();
+  void FillGrid(const std::string& body);
+  void ClickAddServer();
+  void Button1Click();
+  void Image1Click();
+  void Image2Click();
+  void Image3Click();
+  void Panel4Click();
+
  private:
+  void CreateControls();
+  void CreatePanelControls();
   void FormCreate();
+  void OpenPage(const char* address);
+  std::string CachePath() const;
 };
 
 }  // namespace velloran

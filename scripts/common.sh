@@ -53,3 +53,16 @@ wine_quiet() {
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
 }
+
+# Wine's own fonts ("MS Sans Serif", "Small Fonts", ...) into the prefix's font
+# folder: this Wine does not load them from where the package puts them, and
+# the program's texts would otherwise be measured in a wider stand-in font.
+install_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -d "$fonts" ] || return 0
+  local font
+  for font in /usr/share/wine/fonts/*.fon /usr/share/wine/fonts/*.ttf; do
+    [ -e "$font" ] || continue
+    [ -e "$fonts/$(basename "$font")" ] || cp "$font" "$fonts/"
+  done
+}

@@ -1,1 +1,0 @@
-// Keeps the portable application library non-empty while its parts arrive.

@@ -21,6 +21,8 @@
 #include <csignal>
 #endif
 
+#include "tests/support/TempFiles.h"
+
 namespace velloran {
 namespace {
 
@@ -43,41 +45,10 @@ void Fill(CellTable& grid, const Rows& rows) {
       grid.SetCell(column, row, rows[row][column]);
 }
 
-// A folder of its own under the system's temporary folder, removed afterwards.
-class TempFolder {
- public:
-  TempFolder()
-      : path_(std::filesystem::temp_directory_path() /
-              ("velloran-cache-" + std::to_string(std::random_device{}()))) {
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EInOutError& error) {
-    return error.what();
-  }
-  return "no error";
-}
+using test::ErrorOf;
+using test::FileBytes;
+using test::WriteBytes;
+using test::TempFolder;
 
 const Rows TwoServers = {
     {"Nap\xE9Hub", "10.0.0.1", "8888", "OpenNapNet", "120", "45000", "310"},

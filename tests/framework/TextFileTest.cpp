@@ -18,6 +18,8 @@
 #include <cerrno>
 #endif
 
+#include "tests/support/TempFiles.h"
+
 namespace velloran {
 namespace {
 
@@ -168,41 +170,10 @@ TEST(TextWriter, WritesLinesWithCrLfInLargeBlocks) {
   EXPECT_EQ(sink.writes, 0);
 }
 
-// A folder of its own under the system's temporary folder, removed afterwards.
-class TempFolder {
- public:
-  TempFolder()
-      : path_(std::filesystem::temp_directory_path() /
-              ("velloran-textfile-" + std::to_string(std::random_device{}()))) {
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EInOutError& error) {
-    return error.what();
-  }
-  return "no error";
-}
+using test::ErrorOf;
+using test::FileBytes;
+using test::WriteBytes;
+using test::TempFolder;
 
 TEST(FileAccess, NamesTheSystemsReasons) {
   struct Case {

@@ -65,4 +65,15 @@ install_wine_fonts() {
     [ -e "$font" ] || continue
     [ -e "$fonts/$(basename "$font")" ] || cp "$font" "$fonts/"
   done
+  # The title's "Impact" is a Windows font; without it Wine picks a wide face
+  # and the title is cut off. A condensed face of the same width stands in.
+  local marker="$WINEPREFIX/.velloran-impact-checked"
+  if [ ! -e "$marker" ]; then
+    if ! ls "$fonts" 2>/dev/null | grep -qi '^impact' &&
+      ! { command -v fc-list >/dev/null && fc-list | grep -qi 'impact'; }; then
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact \
+        /d "DejaVu Sans Condensed" /f >/dev/null 2>&1 || true
+    fi
+    touch "$marker"
+  fi
 }

@@ -14,7 +14,9 @@ struct ToolRun {
 };
 
 ToolRun SortTool(const std::string& arguments, const std::string& input) {
-  std::string inputPath = testing::TempDir() + "sort-input.txt";
+  // One file per test: CTest runs the cases of this program side by side.
+  std::string inputPath = testing::TempDir() + "sort-input-" +
+                          testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   std::ofstream(inputPath, std::ios::binary) << input;
   std::string command =
       std::string(VELLORAN_TOOL) + " sort " + arguments + " < " + inputPath + " 2>&1";

@@ -179,8 +179,15 @@ LRESULT TGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_VSCROLL:
       VerticalScroll(LOWORD(wParam));
       return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE: {
+      // Return too: the dialog manager would take it for the default button,
+      // and Ctrl+Return (its line feed marks a cell as multi-line) never arrive.
+      LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+      const auto* pending = reinterpret_cast<const MSG*>(lParam);
+      if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN)
+        code |= DLGC_WANTMESSAGE;
+      return code;
+    }
     case WM_KEYDOWN: {
       int key = static_cast<int>(wParam);
       grid_.KeyDown(key, ShiftState());

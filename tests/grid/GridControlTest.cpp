@@ -92,6 +92,16 @@ TEST_F(LiveGrid, SelectionAndScrollBarFollowTheRows) {
   SetFocus(control->Handle());
   SendMessageA(control->Handle(), WM_KEYDOWN, VK_END, 0);
   EXPECT_EQ(grid.CurrentRow(), 99);
+  // The dialog manager leaves arrows, characters and Return to the grid.
+  MSG enter{control->Handle(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  LRESULT code =
+      SendMessageA(control->Handle(), WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter));
+  EXPECT_EQ(code & (DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTMESSAGE),
+            DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTMESSAGE);
+  // A line feed (the character of Ctrl+Return) marks the focused cell multi-line.
+  PostMessageA(control->Handle(), WM_CHAR, '\n', 0);
+  application.ProcessMessages();
+  EXPECT_EQ(grid.CellFlags(grid.CurrentCol(), 99), MultiLineFlag);
 }
 
 TEST_F(LiveGrid, AClickOnAHeaderSorts100000RowsQuickly) {

@@ -224,6 +224,30 @@ void TWinControl::ApplyFont() {
   fontHandle_ = std::move(fresh);
 }
 
+std::optional<LRESULT> TWinControl::SelfPaintedStatic(UINT message, WPARAM wParam, LPARAM lParam,
+                                                      const std::function<void(HDC)>& paint) {
+  switch (message) {
+    case WM_PAINT: {
+      PaintScope scope(Handle());
+      paint(scope.dc());
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_SETTEXT: {
+      LRESULT result = DefWindowProcA(Handle(), message, wParam, lParam);
+      Invalidate();
+      return result;
+    }
+    case WM_ENABLE:
+      Invalidate();
+      return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
 void TWinControl::Invalidate() {
   if (handle_) InvalidateRect(handle_, nullptr, TRUE);
 }

@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -90,6 +91,12 @@ class TWinControl : public TComponent {
                        HBRUSH background, HICON icon, HWND parentOverride = nullptr);
 
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // For a Static window that paints itself: its Paint on WM_PAINT and
+  // WM_PRINTCLIENT, and a full repaint after WM_SETTEXT and WM_ENABLE, on
+  // which the Static class would otherwise draw straight away in its own way.
+  // Nothing for any other message.
+  std::optional<LRESULT> SelfPaintedStatic(UINT message, WPARAM wParam, LPARAM lParam,
+                                           const std::function<void(HDC)>& paint);
   // The window class's own handling: the subclassed procedure, or DefWindowProc.
   LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -113,25 +113,9 @@ void TPanel::SetColor(TColor color) {
 }
 
 LRESULT TPanel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PAINT: {
-      PaintScope paint(Handle());
-      Paint(paint.dc());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    // The Static class repaints straight away on these, without the frame.
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcA(Handle(), message, wParam, lParam);
-      Invalidate();
-      return result;
-    }
-    case WM_ENABLE:
-      Invalidate();
-      return 0;
-  }
+  // The Static class repaints straight away on some messages, without the frame.
+  if (auto result = SelfPaintedStatic(message, wParam, lParam, [this](HDC dc) { Paint(dc); }))
+    return *result;
   return TWinControl::WndProc(message, wParam, lParam);
 }
 

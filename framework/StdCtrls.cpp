@@ -60,27 +60,10 @@ void TLabel::SetAlignment(TLabelAlignment alignment) {
 
 LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // The Static class keeps the text, the font and the clicks; the painting,
-  // which it also does straight away on some of these, is ours.
-  switch (message) {
-    case WM_PAINT: {
-      PaintScope paint(Handle());
-      Paint(paint.dc());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcA(Handle(), message, wParam, lParam);
-      Invalidate();
-      return result;
-    }
-    case WM_ENABLE:
-      Invalidate();
-      return 0;
-  }
+  // which it also does straight away on some messages, is ours.
+  if (message == WM_ERASEBKGND) return 1;
+  if (auto result = SelfPaintedStatic(message, wParam, lParam, [this](HDC dc) { Paint(dc); }))
+    return *result;
   return TWinControl::WndProc(message, wParam, lParam);
 }
 

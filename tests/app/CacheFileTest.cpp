@@ -23,20 +23,13 @@
 
 #include "tests/support/TempFiles.h"
 
+#include "tests/support/CellRows.h"
+
 namespace velloran {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-Rows RowsOf(const CellTable& grid) {
-  Rows rows;
-  for (int row = 0; row < grid.RowCount(); ++row) {
-    rows.emplace_back();
-    for (int column = 0; column < grid.ColumnCount(); ++column)
-      rows.back().push_back(grid.Cell(column, row));
-  }
-  return rows;
-}
+using test::Rows;
+using test::RowsOf;
 
 void Fill(CellTable& grid, const Rows& rows) {
   grid.SetRowCount(static_cast<int>(rows.size()));
@@ -47,8 +40,8 @@ void Fill(CellTable& grid, const Rows& rows) {
 
 using test::ErrorOf;
 using test::FileBytes;
-using test::WriteBytes;
 using test::TempFolder;
+using test::WriteBytes;
 
 const Rows TwoServers = {
     {"Nap\xE9Hub", "10.0.0.1", "8888", "OpenNapNet", "120", "45000", "310"},

@@ -16,20 +16,13 @@
 #define ScraperSuite ScrapeServerList
 #endif
 
+#include "tests/support/CellRows.h"
+
 namespace velloran {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-Rows RowsOf(const CellTable& grid) {
-  Rows rows;
-  for (int row = 0; row < grid.RowCount(); ++row) {
-    rows.emplace_back();
-    for (int column = 0; column < grid.ColumnCount(); ++column)
-      rows.back().push_back(grid.Cell(column, row));
-  }
-  return rows;
-}
+using test::Rows;
+using test::RowsOf;
 
 Rows Scrape(const std::string& body) {
   MemoryCellTable grid;

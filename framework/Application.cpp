@@ -54,7 +54,10 @@ void TApplication::QuitSeen(int exitCode) {
 }
 
 void TApplication::WaitForMessages(DWORD milliseconds) {
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+  // Without MWMO_INPUTAVAILABLE the wait wakes only for messages that came
+  // after the queue was last looked at: one that a peek has seen but left
+  // would sleep the whole time.
+  MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   ProcessMessages();
 }
 

@@ -143,6 +143,17 @@ TEST_F(ApplicationTest, WaitForMessagesSleepsUntilAMessageComes) {
   application.WaitForMessages(5000);
   EXPECT_LT(GetTickCount() - start, 2000u);
   EXPECT_EQ(closes, 1);
+
+  // A message already looked at (by a peek that left it, as dialog code and
+  // other libraries do) no longer counts as new to the system: the wait must
+  // still see it in the queue.
+  PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE));
+  start = GetTickCount();
+  application.WaitForMessages(5000);
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  EXPECT_EQ(closes, 2);
 }
 
 }  // namespace

@@ -26,14 +26,13 @@ void TApplication::Run() {
 }
 
 int TApplication::RunProgram(const std::function<void()>& createMainForm) noexcept {
-  bool created = false;
+  bool ended = false;
   GuardHandler(this, [&] {
     createMainForm();
-    created = true;
+    Run();
+    ended = true;
   });
-  if (!created) return 1;
-  GuardHandler(this, [this] { Run(); });
-  return exitCode_;
+  return ended ? exitCode_ : 1;
 }
 
 void TApplication::ProcessMessages() {

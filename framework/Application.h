@@ -38,7 +38,8 @@ class TApplication : public TComponent {
   // The program's whole life: CreateMainForm makes the main form (and runs its
   // start-up steps), then the message loop runs until that form closes.
   // Returns the exit code: the one the loop ended with, or 1 when the main
-  // form could not be made, after showing why in the error box.
+  // form could not be made (or the loop itself failed), after showing why in
+  // the error box.
   int RunProgram(const std::function<void()>& createMainForm) noexcept;
   // The code that the message loop ended with (WM_QUIT's), 0 until then.
   int ExitCode() const { return exitCode_; }

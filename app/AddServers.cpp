@@ -181,6 +181,11 @@ class Run {
       Stop("WinMX not responding", "WinMX did not respond while " + action);
     if (delivery == Delivery::Failed)
       Stop("WinMX window gone", "WinMX's window could not be reached while " + action);
+    if (delivery == Delivery::Refused) {
+      // Not about this row: the user has to restart one of the two programs.
+      SetStoppedStatus("WinMX runs as administrator");
+      throw EAddServersError(ElevatedWinMXText);
+    }
   }
 
   [[noreturn]] void StopIncomplete(const std::string& what) {
@@ -189,10 +194,13 @@ class Run {
 
   // Names what did not happen in the status bar and in the error's message.
   [[noreturn]] void Stop(const std::string& status, const std::string& message) {
-    const std::string where = row_.ip + ":" + row_.port;
-    const std::string number = std::to_string(rowIndex_);
-    window_.SetStatusText("Stopped: " + status + " (" + number + ")");
-    throw EAddServersError(message + " (stopped at " + where + ", row " + number + ")");
+    SetStoppedStatus(status);
+    throw EAddServersError(message + " (stopped at " + row_.ip + ":" + row_.port + ", row " +
+                           std::to_string(rowIndex_) + ")");
+  }
+
+  void SetStoppedStatus(const std::string& status) {
+    window_.SetStatusText("Stopped: " + status + " (" + std::to_string(rowIndex_) + ")");
   }
 
   const CellTable& grid_;
@@ -244,6 +252,12 @@ std::string AddingStatus(const ServerRow& row, int rowIndex) {
 
 TGridRect SelectAllAboveCursor(const TGridRect& selection) {
   return {0, 0, 6, selection.Top};
+}
+
+Delivery FailedDelivery(unsigned long systemError, bool windowExists) {
+  if (systemError == AccessDeniedError) return Delivery::Refused;
+  // A window that still exists and took nothing is a WinMX that is busy or hung.
+  return windowExists ? Delivery::TimedOut : Delivery::Failed;
 }
 
 std::chrono::milliseconds AddServersWindow::Now() {

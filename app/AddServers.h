@@ -58,8 +58,21 @@ TGridRect SelectAllAboveCursor(const TGridRect& selection);
 enum class Delivery {
   Done,
   TimedOut,  // WinMX did not handle it within the driver's limit
-  Failed,    // the window is gone, or the system refused the message
+  Failed,    // the window is gone
+  Refused,   // the system refused it: WinMX runs with higher rights than this program
 };
+
+// What a failed post or send means, from the system's error code right after
+// it and whether the window still exists. Windows refuses messages to a
+// program of a higher integrity level (WinMX run as administrator, this
+// program not) with ERROR_ACCESS_DENIED, while the window search, which only
+// reads, still finds that program's windows.
+Delivery FailedDelivery(unsigned long systemError, bool windowExists);
+inline constexpr unsigned long AccessDeniedError = 5;  // ERROR_ACCESS_DENIED
+
+// The run's message when WinMX refuses this program's messages.
+inline constexpr const char* ElevatedWinMXText =
+    "WinMX runs as administrator: start Velloran as administrator too, or WinMX without it";
 
 // The few window operations the run needs. Handles are WinMX's windows.
 class WindowDriver {
@@ -131,7 +144,8 @@ enum class AddServersOutcome {
 using SelectionReader = std::function<TGridRect()>;
 
 // The whole run of "Add servers". Throws EAddServersError, after setting the
-// status text, when WinMX does not do what the run needs.
+// status text, when WinMX does not do what the run needs; when the system
+// refuses the messages, its message is ElevatedWinMXText.
 AddServersOutcome RunAddServers(const CellTable& grid, const SelectionReader& selection,
                                 const AddServersInput& input, WindowDriver& driver,
                                 AddServersWindow& window, const AddServersLimits& limits = {});

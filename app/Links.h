@@ -1,8 +1,6 @@
 #pragma once
-// The program's web addresses and the placeholder e-mail address, in one place.
-
-#include <string>
-#include <string_view>
+// The program's web addresses, handed to the shell as they are, and the
+// placeholder e-mail address, in one place.
 
 namespace velloran {
 
@@ -11,13 +9,5 @@ inline constexpr const char* WinMXHomePage = "http://www.winmx.example.net/";
 inline constexpr const char* OpenNapProjectPage = "http://opennap.example.org/";
 inline constexpr const char* ServerListHomePage = "http://www.napservers.example.com/";
 inline constexpr const char* PlaceholderEmail = "yourname@example.com";
-
-// The file name handed to the shell for a page: the browser then loads the
-// page through its own script engine.
-inline std::string LinkFileName(std::string_view address) {
-  std::string name = "javascript:document.location='";
-  name.append(address).append("'");
-  return name;
-}
 
 }  // namespace velloran

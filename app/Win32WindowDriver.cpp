@@ -7,14 +7,23 @@
 namespace velloran {
 namespace {
 
+static_assert(AccessDeniedError == ERROR_ACCESS_DENIED);
+
+// Reads the error of the call that just failed, before anything else can change it.
+Delivery Failure(WindowHandle window) {
+  DWORD error = GetLastError();
+  return FailedDelivery(error, IsWindow(ToHwnd(window)) != FALSE);
+}
+
 Delivery SendWithLimit(WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam,
                        std::chrono::milliseconds limit) {
   DWORD_PTR result = 0;
+  // A failure that sets no error of its own must not read an old one.
+  SetLastError(ERROR_SUCCESS);
   if (SendMessageTimeoutA(ToHwnd(window), message, wParam, lParam, SMTO_NORMAL,
                           static_cast<UINT>(limit.count()), &result))
     return Delivery::Done;
-  // A window that still exists and gave no answer is a WinMX that is busy or hung.
-  return IsWindow(ToHwnd(window)) ? Delivery::TimedOut : Delivery::Failed;
+  return Failure(window);
 }
 
 }  // namespace
@@ -37,7 +46,10 @@ int Win32WindowDriver::FindChildWindows(WindowHandle parent, const std::string& 
 }
 
 Delivery Win32WindowDriver::PostClick(WindowHandle button) {
-  return PostMessageA(ToHwnd(button), BM_CLICK, 0, 0) ? Delivery::Done : Delivery::Failed;
+  SetLastError(ERROR_SUCCESS);
+  if (PostMessageA(ToHwnd(button), BM_CLICK, 0, 0)) return Delivery::Done;
+  // A full message queue is a WinMX that has stopped taking its messages.
+  return Failure(button);
 }
 
 Delivery Win32WindowDriver::SendText(WindowHandle edit, const std::string& text) {

@@ -2,6 +2,9 @@
 // The add-servers run's window operations over user32, for WinMX's windows in
 // another process. Sent messages wait at most SendLimit for WinMX to handle
 // them, so that a WinMX that stops answering cannot hold the run forever.
+// Messages that the system refuses, because WinMX runs with higher rights
+// (User Interface Privilege Isolation), are told apart by the error code that
+// PostMessageA and SendMessageTimeoutA leave: ERROR_ACCESS_DENIED.
 //
 // Threading: the caller's thread; while a sent message waits, only messages
 // sent to that thread are handled.

@@ -1,5 +1,7 @@
 #include "framework/Application.h"
 
+#include <new>
+
 #include "framework/ErrorText.h"
 #include "framework/Form.h"
 
@@ -11,28 +13,50 @@ void TApplication::Run() {
   MSG message;
   while (!terminated_) {
     BOOL result = GetMessageA(&message, nullptr, 0, 0);
-    if (result == 0 || result == -1) {
-      terminated_ = true;
+    if (result == 0) {
+      QuitSeen(static_cast<int>(message.wParam));
+      break;
+    }
+    if (result == -1) {
+      QuitSeen(1);
       break;
     }
     Dispatch(message);
   }
 }
 
+int TApplication::RunProgram(const std::function<void()>& createMainForm) noexcept {
+  bool ended = false;
+  GuardHandler(this, [&] {
+    createMainForm();
+    Run();
+    ended = true;
+  });
+  return ended ? exitCode_ : 1;
+}
+
 void TApplication::ProcessMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      terminated_ = true;
-      PostQuitMessage(static_cast<int>(message.wParam));
+      QuitSeen(static_cast<int>(message.wParam));
+      PostQuitMessage(exitCode_);
       return;
     }
     Dispatch(message);
   }
 }
 
+void TApplication::QuitSeen(int exitCode) {
+  terminated_ = true;
+  exitCode_ = exitCode;
+}
+
 void TApplication::WaitForMessages(DWORD milliseconds) {
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+  // Without MWMO_INPUTAVAILABLE the wait wakes only for messages that came
+  // after the queue was last looked at: one that a peek has seen but left
+  // would sleep the whole time.
+  MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   ProcessMessages();
 }
 
@@ -56,13 +80,32 @@ HWND TApplication::MessageBoxOwner() const {
   return GetActiveWindow();
 }
 
-void TApplication::ShowException(const std::exception& error) {
-  std::string text = ErrorBoxText(error.what());
-  MessageBoxA(MessageBoxOwner(), text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+void TApplication::ShowException(const std::exception& error) noexcept {
+  ShowError(error.what());
+}
+
+void TApplication::ShowError(const char* message) noexcept {
+  // Called from inside catch blocks: this must not throw in turn. Without
+  // memory for the full stop, the message goes as it is.
+  std::string text;
+  try {
+    text = ErrorBoxText(message);
+  } catch (const std::bad_alloc&) {
+  }
+  MessageBoxA(MessageBoxOwner(), text.empty() ? message : text.c_str(), title_.c_str(),
+              MB_OK | MB_ICONERROR);
 }
 
 void TApplication::ShowMessage(const std::string& text) {
   MessageBoxA(MessageBoxOwner(), text.c_str(), title_.c_str(), MB_OK);
+}
+
+void ShowHandlerError(TApplication* application, const char* message) noexcept {
+  if (application) {
+    application->ShowError(message);
+  } else {
+    MessageBoxA(nullptr, message, nullptr, MB_OK | MB_ICONERROR);
+  }
 }
 
 }  // namespace velloran

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "framework/Component.h"
@@ -34,6 +35,14 @@ class TApplication : public TComponent {
 
   // Runs the message loop until the program is told to end.
   void Run();
+  // The program's whole life: CreateMainForm makes the main form (and runs its
+  // start-up steps), then the message loop runs until that form closes.
+  // Returns the exit code: the one the loop ended with, or 1 when the main
+  // form could not be made (or the loop itself failed), after showing why in
+  // the error box.
+  int RunProgram(const std::function<void()>& createMainForm) noexcept;
+  // The code that the message loop ended with (WM_QUIT's), 0 until then.
+  int ExitCode() const { return exitCode_; }
   // Handles every message that is pending, then returns. A WM_QUIT seen here
   // sets Terminated and is posted again, so that every loop up the stack ends too.
   void ProcessMessages();
@@ -46,28 +55,41 @@ class TApplication : public TComponent {
 
   // The error box: the title as caption, the message with the full stop rule,
   // the error icon, one OK button.
-  void ShowException(const std::exception& error);
+  void ShowException(const std::exception& error) noexcept;
+  void ShowError(const char* message) noexcept;
   // A plain message with the title as caption and one OK button.
   void ShowMessage(const std::string& text);
 
  private:
   void Dispatch(MSG& message);
+  void QuitSeen(int exitCode);
   HWND MessageBoxOwner() const;
 
   HINSTANCE instance_;
   std::string title_;
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;
+  int exitCode_ = 0;
 };
 
-// Runs Handler and hands an error that escapes it to the application's error
-// box, so that no exception unwinds through the window system's frames.
+// The box for anything thrown that is not an std::exception.
+inline constexpr const char* UnknownErrorText = "An unexpected error occurred";
+
+// Application's error box, or, without an application, one captioned "Error".
+void ShowHandlerError(TApplication* application, const char* message) noexcept;
+
+// Runs Handler and hands whatever escapes it to the application's error box.
+// Every window procedure and callback that the system calls runs its work
+// through this: an exception must never unwind through the window system's
+// frames, which 32-bit builds (DWARF unwinding) cannot pass at all.
 template <typename Handler>
 void GuardHandler(TApplication* application, Handler&& handler) noexcept {
   try {
     handler();
   } catch (const std::exception& error) {
-    if (application) application->ShowException(error);
+    ShowHandlerError(application, error.what());
+  } catch (...) {
+    ShowHandlerError(application, UnknownErrorText);
   }
 }
 

@@ -123,16 +123,10 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND window, UINT message, WPARAM wP
   return self->Dispatch(message, wParam, lParam);
 }
 
-LRESULT TWinControl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TWinControl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   LRESULT result = 0;
-  bool handled = false;
-  try {
-    result = WndProc(message, wParam, lParam);
-    handled = true;
-  } catch (const std::exception& error) {
-    if (TApplication* application = Application()) application->ShowException(error);
-  }
-  return handled ? result : 0;
+  GuardHandler(Application(), [&] { result = WndProc(message, wParam, lParam); });
+  return result;
 }
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

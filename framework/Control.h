@@ -1,7 +1,7 @@
 #pragma once
 // A control wraps exactly one window. The window procedure finds the object
-// through GWLP_USERDATA and dispatches to the virtual WndProc; every error that
-// escapes a handler goes to the application's error box there. System control
+// through GWLP_USERDATA and dispatches to the virtual WndProc; whatever
+// escapes a handler goes to the application's error box there (GuardHandler). System control
 // classes (Button, Edit, ...) are subclassed; our own classes are registered
 // on first use.
 //
@@ -111,7 +111,7 @@ class TWinControl : public TComponent {
   static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Attach(HWND window);
   void Detach();
-  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   void ApplyTabOrder(const ControlArgs& args);
   void PrepareFont(const ControlArgs& args);
   void ApplyFont();

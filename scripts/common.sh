@@ -57,23 +57,53 @@ wine_quiet() {
 # Wine's own fonts ("MS Sans Serif", "Small Fonts", ...) into the prefix's font
 # folder: this Wine does not load them from where the package puts them, and
 # the program's texts would otherwise be measured in a wider stand-in font.
+# Only what is missing is added. With "report", one line on standard error
+# names each change: ./run does this in the user's own prefix.
 install_wine_fonts() {
+  local report=${1:-}
   local fonts="$WINEPREFIX/drive_c/windows/Fonts"
   [ -d "$fonts" ] || return 0
-  local font
+  local present font name
+  # Windows names are case-blind: "SSERIFE.FON" is the same font as "sserife.fon".
+  present=$(ls "$fonts" | tr 'A-Z' 'a-z')
   for font in /usr/share/wine/fonts/*.fon /usr/share/wine/fonts/*.ttf; do
     [ -e "$font" ] || continue
-    [ -e "$fonts/$(basename "$font")" ] || cp "$font" "$fonts/"
+    name=$(basename "$font" | tr 'A-Z' 'a-z')
+    grep -qxF "$name" <<<"$present" && continue
+    cp "$font" "$fonts/"
+    [ "$report" = report ] && echo "Wine prefix $WINEPREFIX: added the font $name" >&2
   done
   # The title's "Impact" is a Windows font; without it Wine picks a wide face
   # and the title is cut off. A condensed face of the same width stands in.
-  local marker="$WINEPREFIX/.velloran-impact-checked"
-  if [ ! -e "$marker" ]; then
-    if ! ls "$fonts" 2>/dev/null | grep -qi '^impact' &&
-      ! { command -v fc-list >/dev/null && fc-list | grep -qi 'impact'; }; then
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact \
-        /d "DejaVu Sans Condensed" /f >/dev/null 2>&1 || true
-    fi
-    touch "$marker"
+  grep -qi '^impact' <<<"$present" && return 0
+  # (grep reads all: one that stopped early could fail fc-list through pipefail)
+  command -v fc-list >/dev/null && fc-list : family | grep -i 'impact' >/dev/null && return 0
+  impact_replaced && return 0
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact \
+    /d "DejaVu Sans Condensed" /f >/dev/null 2>&1 || return 0
+  [ "$report" = report ] &&
+    echo "Wine prefix $WINEPREFIX: font replacement Impact -> DejaVu Sans Condensed registered" >&2
+  return 0
+}
+
+# impact_replaced: whether the prefix already replaces "Impact", read from its
+# registry file, so that finding out changes nothing and starts no Wine.
+impact_replaced() {
+  [ -f "$WINEPREFIX/user.reg" ] || return 1
+  awk '
+    /^\[/ { inside = index(tolower($0), "[software\\\\wine\\\\fonts\\\\replacements]") == 1 }
+    inside && index(tolower($0), "\"impact\"=") == 1 { found = 1 }
+    END { exit !found }' "$WINEPREFIX/user.reg"
+}
+
+# prepare_user_prefix: the user's own Wine prefix (WINEPREFIX, or ~/.wine),
+# the one WinMX runs in, made when missing and given the fonts the window
+# needs. Says what it changes there; changes nothing when nothing is missing.
+prepare_user_prefix() {
+  export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
+  if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    wine wineboot -i >/dev/null 2>&1
+    echo "Wine prefix $WINEPREFIX: created" >&2
   fi
+  install_wine_fonts report
 }

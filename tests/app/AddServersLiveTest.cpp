@@ -371,5 +371,23 @@ TEST_F(LiveAddServers, AWinMXThatStopsAnsweringCannotHoldTheRun) {
   EXPECT_EQ(window.statuses.back(), "Stopped: WinMX not responding (0)");
 }
 
+// The driver reads why a message failed from the system: a window that is
+// gone is told apart from one that does not answer (the frozen stand-in
+// above) and from one that the system refuses messages to, which only an
+// elevated WinMX on Windows can show.
+TEST(Win32WindowDriver, AWindowThatIsGoneIsGoneForPostsAndSends) {
+  HWND window = CreateWindowExA(0, "Button", "Add", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  const WindowHandle handle = FromHwnd(window);
+  Win32WindowDriver driver(1s);
+  EXPECT_EQ(driver.PostClick(handle), Delivery::Done);
+  DestroyWindow(window);
+  EXPECT_EQ(driver.PostClick(handle), Delivery::Failed);
+  EXPECT_EQ(driver.SendText(handle, "Net0"), Delivery::Failed);
+  EXPECT_EQ(driver.SendCheck(handle), Delivery::Failed);
+  EXPECT_EQ(driver.SendClick(handle), Delivery::Failed);
+}
+
 }  // namespace
 }  // namespace velloran

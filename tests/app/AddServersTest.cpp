@@ -349,10 +349,11 @@ class AddServersRun : public ::testing::Test {
         grid, [this] { return selection; }, input, winmx, window, limits);
   }
 
-  // Runs and expects a stop; returns the error's message.
-  std::string RunUntilStopped() {
+  // Runs against WinMX and Window and expects a stop; returns the error's message.
+  std::string RunUntilStopped(FakeWinMX& winmx, FakeWindow& window) {
     try {
-      Run();
+      RunAddServers(
+          grid, [&] { return selection; }, input, winmx, window, limits);
     } catch (const EAddServersError& error) {
       return error.what();
     }
@@ -548,13 +549,7 @@ TEST_F(AddServersRun, WaitsThatRunOutStopWithWhatDidNotHappen) {
     FakeWindow window(winmx);
     c.script(winmx);
     winmx.Start();
-    try {
-      RunAddServers(
-          grid, [&] { return selection; }, input, winmx, window, limits);
-      ADD_FAILURE() << "no stop";
-    } catch (const EAddServersError& error) {
-      EXPECT_EQ(error.what(), c.message);
-    }
+    EXPECT_EQ(RunUntilStopped(winmx, window), c.message);
     EXPECT_EQ(window.statuses.back(), c.status);
     // Stopped when the limit passed, not before and not much after.
     EXPECT_EQ(window.Now() - 1000ms, c.limit);
@@ -589,13 +584,7 @@ TEST_F(AddServersRun, AMissingWindowStopsTheRunInsteadOfSendingToNowhere) {
     c.script(winmx);
     winmx.Start();
     input.registerUser = c.registering;
-    try {
-      RunAddServers(
-          grid, [&] { return selection; }, input, winmx, window, limits);
-      ADD_FAILURE() << "no stop";
-    } catch (const EAddServersError& error) {
-      EXPECT_EQ(error.what(), c.message + " (stopped at 10.0.0.0:8000, row 0)");
-    }
+    EXPECT_EQ(RunUntilStopped(winmx, window), c.message + " (stopped at 10.0.0.0:8000, row 0)");
     EXPECT_EQ(winmx.sent.size(), c.messagesSent);
     EXPECT_EQ(window.statuses.back().rfind("Stopped: ", 0), 0u) << window.statuses.back();
   }
@@ -621,16 +610,52 @@ TEST_F(AddServersRun, AWinMXThatDoesNotAnswerStopsTheRun) {
     FakeWindow window(winmx);
     winmx.answers[c.window] = c.answer;
     winmx.Start();
-    try {
-      RunAddServers(
-          grid, [&] { return selection; }, input, winmx, window, limits);
-      ADD_FAILURE() << "no stop";
-    } catch (const EAddServersError& error) {
-      EXPECT_EQ(error.what(), c.message + " (stopped at 10.0.0.0:8000, row 0)");
-    }
+    EXPECT_EQ(RunUntilStopped(winmx, window), c.message + " (stopped at 10.0.0.0:8000, row 0)");
     EXPECT_EQ(window.statuses.back(), c.status);
     // Nothing more goes to WinMX after the message it did not take.
     EXPECT_EQ(winmx.sent.back(), c.lastSent);
+  }
+}
+
+TEST(AddServersDelivery, AccessDeniedMeansAnElevatedWinMXWhateverElseHolds) {
+  constexpr unsigned long InvalidWindow = 1400, Timeout = 1460, QueueFull = 1816;
+  const struct {
+    unsigned long error;
+    bool exists;
+    Delivery meaning;
+  } cases[] = {
+      {AccessDeniedError, true, Delivery::Refused},
+      {AccessDeniedError, false, Delivery::Refused},
+      {Timeout, true, Delivery::TimedOut},
+      {QueueFull, true, Delivery::TimedOut},
+      {0, true, Delivery::TimedOut},
+      {InvalidWindow, false, Delivery::Failed},
+      {0, false, Delivery::Failed},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FailedDelivery(c.error, c.exists), c.meaning) << c.error << " " << c.exists;
+}
+
+TEST_F(AddServersRun, AnElevatedWinMXStopsTheRunWithWhatToDo) {
+  // The search still sees WinMX's windows; the system refuses the messages to
+  // them: the post to Add, or, when the form came up by other means, the typing.
+  const struct {
+    const char* refusedBy;
+    std::string lastSent;
+  } cases[] = {{"Add", "post BM_CLICK Add"}, {"edit0", "WM_SETTEXT edit0 Net0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refusedBy);
+    FakeWinMX winmx;
+    FakeWindow window(winmx);
+    winmx.answers[c.refusedBy] = Delivery::Refused;
+    winmx.Start();
+    EXPECT_EQ(RunUntilStopped(winmx, window),
+              "WinMX runs as administrator: start Velloran as administrator too, or WinMX "
+              "without it");
+    EXPECT_EQ(window.statuses.back(), "Stopped: WinMX runs as administrator (0)");
+    EXPECT_EQ(winmx.sent.back(), c.lastSent);
+    EXPECT_TRUE(winmx.entries.empty());
+    EXPECT_EQ(window.waits, 0);  // no time-out waited for
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/HiddenWindow.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace velloran {
@@ -77,6 +78,43 @@ TEST_F(ApplicationTest, ErrorEscapingAHandlerIsShownInTheErrorBox) {
   EXPECT_TRUE(IsWindow(form.Handle()));
 }
 
+TEST_F(ApplicationTest, AnythingElseThrownIsShownWithAPlainTextAndGoesNoFurther) {
+  // Form windows and hidden windows: both are called by the system, which
+  // an exception must never reach.
+  TForm& form = MakeForm();
+  form.Show();
+  form.OnClose = [](TCloseAction&) { throw 42; };
+  THiddenWindow hidden(&application, [](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message == WM_APP) throw std::string("not an exception class");
+    return std::nullopt;
+  });
+  for (HWND window : {form.Handle(), hidden.Handle()}) {
+    test::MessageBoxWatcher watcher;
+    SendMessageA(window, window == form.Handle() ? WM_CLOSE : WM_APP, 0, 0);
+    ASSERT_TRUE(watcher.Wait());
+    EXPECT_EQ(watcher.Seen().caption, "Velloran");
+    EXPECT_EQ(watcher.Seen().text, "An unexpected error occurred.");
+    EXPECT_TRUE(watcher.Seen().hasIcon);
+  }
+  EXPECT_TRUE(IsWindow(form.Handle()));
+}
+
+TEST_F(ApplicationTest, RunProgramReturnsTheLoopsCodeOrOneWhenTheMainFormCannotBeMade) {
+  int code = application.RunProgram([&] {
+    MakeForm();
+    PostQuitMessage(7);
+  });
+  EXPECT_EQ(code, 7);
+
+  TApplication failing(GetModuleHandleA(nullptr));
+  failing.SetTitle("Velloran");
+  test::MessageBoxWatcher watcher;
+  code = failing.RunProgram([] { throw Exception("Can not create a window of class X"); });
+  EXPECT_EQ(code, 1);
+  ASSERT_TRUE(watcher.Wait());
+  EXPECT_EQ(watcher.Seen().text, "Can not create a window of class X.");
+}
+
 TEST_F(ApplicationTest, ShowMessageHasNoIcon) {
   MakeForm().Show();
   test::MessageBoxWatcher watcher;
@@ -105,6 +143,17 @@ TEST_F(ApplicationTest, WaitForMessagesSleepsUntilAMessageComes) {
   application.WaitForMessages(5000);
   EXPECT_LT(GetTickCount() - start, 2000u);
   EXPECT_EQ(closes, 1);
+
+  // A message already looked at (by a peek that left it, as dialog code and
+  // other libraries do) no longer counts as new to the system: the wait must
+  // still see it in the queue.
+  PostMessageA(form.Handle(), WM_CLOSE, 0, 0);
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE));
+  start = GetTickCount();
+  application.WaitForMessages(5000);
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  EXPECT_EQ(closes, 2);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <iterator>
 #include <string>
 
+#include "Guard.h"
+
 namespace standin {
 namespace {
 
@@ -100,7 +102,7 @@ LRESULT CALLBACK AddForm::StaticProc(HWND window, UINT message, WPARAM wParam, L
   }
   auto* form = reinterpret_cast<AddForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!form) return DefWindowProcA(window, message, wParam, lParam);
-  return form->Proc(message, wParam, lParam);
+  return Guarded([&] { return form->Proc(message, wParam, lParam); });
 }
 
 LRESULT AddForm::Proc(UINT message, WPARAM wParam, LPARAM lParam) {

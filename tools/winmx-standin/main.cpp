@@ -28,6 +28,7 @@
 
 #include "AddForm.h"
 #include "EntryLog.h"
+#include "Guard.h"
 #include "Options.h"
 
 namespace standin {
@@ -74,23 +75,15 @@ void AddClicked(MainState& state) {
   SetTimer(state.window, OpenTimer, state.options.openDelayMs, nullptr);
 }
 
-LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* creating =
-        static_cast<MainState*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    creating->window = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-  }
-  auto* state = reinterpret_cast<MainState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!state) return DefWindowProcA(window, message, wParam, lParam);
+LRESULT MainMessage(MainState& state, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (LOWORD(wParam) == AddButtonId && HIWORD(wParam) == BN_CLICKED) AddClicked(*state);
+      if (LOWORD(wParam) == AddButtonId && HIWORD(wParam) == BN_CLICKED) AddClicked(state);
       return 0;
     case WM_TIMER:
       if (wParam == OpenTimer) {
         KillTimer(window, OpenTimer);
-        OpenForm(*state);
+        OpenForm(state);
       } else if (wParam == LifetimeTimer) {
         DestroyWindow(window);
       }
@@ -103,6 +96,18 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* creating =
+        static_cast<MainState*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    creating->window = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
+  }
+  auto* state = reinterpret_cast<MainState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!state) return DefWindowProcA(window, message, wParam, lParam);
+  return Guarded([&] { return MainMessage(*state, window, message, wParam, lParam); });
 }
 
 void SignalReady(const std::string& eventName) {
@@ -145,9 +150,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   SignalReady(state.options.readyEvent);
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  BOOL got;
+  while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return 0;
+  return got == 0 ? static_cast<int>(message.wParam) : 1;
 }

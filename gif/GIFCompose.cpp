@@ -79,4 +79,20 @@ void TGIFComposer::DisposeFrame(int k) {
   }
 }
 
+void ComposeEveryFrame(const TGIFPictureData& picture,
+                       const std::function<void(const TGIFComposer&)>& each) {
+  TGIFComposer composer(picture);
+  const int count = static_cast<int>(picture.frames.size());
+  for (int k = 1; k <= count; ++k) {
+    composer.DisposeFrame(k - 1);
+    composer.DrawFrame(k);
+    each(composer);
+  }
+  if (count > 1) {
+    composer.DisposeFrame(count);
+    composer.DrawFrame(1);
+    each(composer);
+  }
+}
+
 }  // namespace velloran

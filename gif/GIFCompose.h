@@ -8,6 +8,7 @@
 // Threading: one thread at a time.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "gif/GIFData.h"
@@ -58,5 +59,12 @@ class TGIFComposer {
   // Per frame; filled only for frames with disposal 3.
   std::vector<SavedArea> saved_;
 };
+
+// Runs a picture through one pass of its animation and back to its start:
+// Each sees the pair after frame 1 is drawn, after each later frame k is
+// drawn (frame k-1 disposed first), and, when there is more than one frame,
+// after the last frame is disposed and frame 1 drawn again over what remains.
+void ComposeEveryFrame(const TGIFPictureData& picture,
+                       const std::function<void(const TGIFComposer&)>& each);
 
 }  // namespace velloran

@@ -10,6 +10,8 @@
 namespace velloran::tool {
 namespace {
 
+constexpr std::uint64_t MaxPamBytes = std::uint64_t{1} << 30;
+
 void PrintFacts(const TGIFPictureData& picture) {
   std::printf("load ok\n");
   std::printf("version %s\n", picture.version == TGIFVersion::gvGIF89a ? "89a" : "87a");
@@ -64,6 +66,13 @@ int Gif(const Arguments& arguments) {
     }
     PrintFacts(picture);
     if (arguments.size() == 2) {
+      // A few kilobytes of GIF can ask for hundreds of full-size images.
+      std::uint64_t images = picture.frames.size() + (picture.frames.size() > 1 ? 1 : 0);
+      if (images * std::uint64_t(picture.width) * std::uint64_t(picture.height) * 4 > MaxPamBytes) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "velloran-tool: the PAM file would take more than 1 GiB\n");
+        return 1;
+      }
       OutputFile file(arguments[1]);
       ComposeEveryFrame(picture, [&](const TGIFComposer& composer) { WriteImage(file, composer); });
       file.Commit();

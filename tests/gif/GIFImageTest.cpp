@@ -14,19 +14,10 @@ namespace {
 using test::Bytes;
 using test::GifImage;
 using test::GifWriter;
+using test::Solid;
 
 // A system colour: forms of one colour share their class's brush.
 const COLORREF Background = GetSysColor(COLOR_BTNFACE);
-
-GifImage Solid(int width, int height, std::uint8_t index, int left = 0, int top = 0) {
-  GifImage image;
-  image.left = left;
-  image.top = top;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(std::size_t(width) * std::size_t(height), index);
-  return image;
-}
 
 COLORREF ColorOf(int index) {
   std::uint32_t rgb = test::TestColor(index);

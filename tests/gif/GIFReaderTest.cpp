@@ -13,22 +13,13 @@ namespace {
 using test::Bytes;
 using test::GifImage;
 using test::GifWriter;
+using test::Solid;
 
 TGIFPictureData Load(const Bytes& bytes, bool* loaded = nullptr, TGIFReadOptions options = {}) {
   TGIFPictureData picture;
   bool ok = ReadGIF(bytes, options, picture);
   if (loaded) *loaded = ok;
   return picture;
-}
-
-GifImage Solid(int width, int height, std::uint8_t index, int left = 0, int top = 0) {
-  GifImage image;
-  image.left = left;
-  image.top = top;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(std::size_t(width) * std::size_t(height), index);
-  return image;
 }
 
 Bytes OneFrame(int width, int height) {

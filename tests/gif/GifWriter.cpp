@@ -221,6 +221,16 @@ GifWriter& GifWriter::Trailer() {
   return *this;
 }
 
+GifImage Solid(int width, int height, std::uint8_t index, int left, int top) {
+  GifImage image;
+  image.left = left;
+  image.top = top;
+  image.width = width;
+  image.height = height;
+  image.pixels.assign(std::size_t(width) * std::size_t(height), index);
+  return image;
+}
+
 std::vector<std::uint8_t> PatternPixels(int width, int height, int modulo) {
   std::vector<std::uint8_t> pixels(std::size_t(width) * std::size_t(height));
   for (int y = 0; y < height; ++y)

@@ -59,6 +59,9 @@ class GifWriter {
   Bytes bytes_;
 };
 
+// An image of Width x Height at (Left, Top), every pixel Index.
+GifImage Solid(int width, int height, std::uint8_t index, int left = 0, int top = 0);
+
 // An image of Width x Height whose index at (x, y) is Pattern(x, y).
 std::vector<std::uint8_t> PatternPixels(int width, int height, int modulo);
 

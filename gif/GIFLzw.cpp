@@ -1,5 +1,6 @@
 #include "gif/GIFLzw.h"
 
+#include <cstring>
 #include <vector>
 
 namespace velloran {
@@ -159,9 +160,9 @@ class Decoder {
     }
     std::size_t room = count_ - pos_;
     std::size_t n = length < room ? length : room;
-    for (std::size_t i = 0; i < n; ++i) out_[pos_ + i] = out_[source + i];
-    if (mask_)
-      for (std::size_t i = 0; i < n; ++i) mask_[pos_ + i] = mask_[source + i];
+    // The source string ends before Pos: the ranges never overlap.
+    std::memcpy(out_ + pos_, out_ + source, n);
+    if (mask_) std::memcpy(mask_ + pos_, mask_ + source, n);
     pos_ += length;
   }
 

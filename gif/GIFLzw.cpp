@@ -1,6 +1,7 @@
 #include "gif/GIFLzw.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace velloran {
@@ -68,13 +69,19 @@ class CodeReader {
 // value and where the string was last placed: such a string is copied from
 // there instead of walked. Every other entry (length 0) is walked link by
 // link, with the stack bound and the self-reference check.
+// Links of entries never made are 0, so that a walk through one ends; the
+// other arrays are read only for entries made since the last clear code.
 struct Table {
   std::vector<std::uint16_t> prefix = std::vector<std::uint16_t>(TableSize);
   std::vector<std::uint16_t> suffix = std::vector<std::uint16_t>(TableSize);
-  std::vector<std::uint16_t> length = std::vector<std::uint16_t>(TableSize);
-  std::vector<std::uint16_t> first = std::vector<std::uint16_t>(TableSize);
-  std::vector<std::uint32_t> offset = std::vector<std::uint32_t>(TableSize);
-  std::vector<std::uint16_t> stack = std::vector<std::uint16_t>(TableSize);
+  std::unique_ptr<std::uint16_t[]> length =
+      std::make_unique_for_overwrite<std::uint16_t[]>(TableSize);
+  std::unique_ptr<std::uint16_t[]> first =
+      std::make_unique_for_overwrite<std::uint16_t[]>(TableSize);
+  std::unique_ptr<std::uint32_t[]> offset =
+      std::make_unique_for_overwrite<std::uint32_t[]>(TableSize);
+  std::unique_ptr<std::uint16_t[]> stack =
+      std::make_unique_for_overwrite<std::uint16_t[]>(TableSize);
 };
 
 class Decoder {

@@ -103,6 +103,28 @@ void TForm1::CreateControls() {
   status.height = 23;
   status.panelWidths = {300};
   SB = &Create<TStatusBar>(status);
+  CreateLogos();
+}
+
+void TForm1::CreateLogos() {
+  // Each carries its picture as form data in the program's resources.
+  auto logo = [this](const ControlArgs& place, int resource, void (TForm1::*click)()) {
+    TGIFImage& image = Create<TGIFImage>(place);
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(resource), MAKEINTRESOURCEA(10));
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    if (loaded) {
+      const auto* bytes = static_cast<const std::uint8_t*>(LockResource(loaded));
+      image.ReadData({bytes, SizeofResource(nullptr, found)});
+    }
+    image.Loaded();
+    image.OnClick = [this, click] { (this->*click)(); };
+    // Above the image areas they lie over.
+    SetWindowPos(image.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return &image;
+  };
+  GIFImage1 = logo(At(328, 24, 89, 33), IDR_LOGO_OPENNAP, &TForm1::Image3Click);
+  GIFImage2 = logo(At(432, 16, 225, 41), IDR_LOGO_WINMX, &TForm1::Image1Click);
+  GIFImage3 = logo(At(664, 16, 65, 57), IDR_LOGO_SERVERLIST, &TForm1::Image2Click);
 }
 
 void TForm1::CreatePanelControls() {

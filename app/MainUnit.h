@@ -9,6 +9,7 @@
 #include "framework/Form.h"
 #include "framework/GridControl.h"
 #include "framework/StdCtrls.h"
+#include "gif/GIFImage.h"
 #include "grid/kstrgrid.h"
 
 namespace velloran {
@@ -51,6 +52,11 @@ class TForm1 : public TForm {
   TButton* Button3 = nullptr;
   TPanel* Panel4 = nullptr;
 
+  // The logos over the image areas; they answer the same clicks.
+  TGIFImage* GIFImage1 = nullptr;  // over Image3
+  TGIFImage* GIFImage2 = nullptr;  // over Image1
+  TGIFImage* GIFImage3 = nullptr;  // over Image2
+
   void AckwList();
   void FillGrid(const std::string& body);
   void ClickAddServer();
@@ -63,6 +69,7 @@ class TForm1 : public TForm {
  private:
   void CreateControls();
   void CreatePanelControls();
+  void CreateLogos();
   void FormCreate();
   void OpenPage(const char* address);
   std::string CachePath() const;

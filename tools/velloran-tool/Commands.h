@@ -13,5 +13,6 @@ using Arguments = std::vector<std::string>;
 int Sort(const Arguments& arguments);
 int Dump(const Arguments& arguments);
 int Scrape(const Arguments& arguments);
+int Gif(const Arguments& arguments);
 
 }  // namespace velloran::tool

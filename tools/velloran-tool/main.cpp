@@ -22,6 +22,7 @@ const Command commands[] = {
     {"sort", "sort COLUMN ORDER   rows of 7 tab-separated cells from stdin, sorted (COLUMN 0-6, ORDER asc|dsc)", &velloran::tool::Sort},
     {"dump", "dump FILE           the rows of a cache file, 7 tab-separated cells a line", &velloran::tool::Dump},
     {"scrape", "scrape PAGE FILE    the list page PAGE scraped into the cache file FILE", &velloran::tool::Scrape},
+    {"gif", "gif FILE [PAM-FILE] the facts of a GIF file, and its composed frames as a PAM file", &velloran::tool::Gif},
 };
 
 int Usage() {

@@ -1,0 +1,119 @@
+#pragma once
+// A timer that calls OnTimer every Interval milliseconds, either from a
+// window timer that the user-interface thread's message loop services, or
+// from a worker thread of its own (Threaded) that sleeps between ticks.
+//
+// Threading: create, configure and destroy on the user-interface thread. In
+// window mode, and in threaded mode with ThreadSafe false, OnTimer runs on the
+// user-interface thread (the worker asks it to, and waits until it has run).
+// With ThreadSafe true OnTimer runs on the worker and must guard what it
+// touches itself. OnTimer may destroy its own timer.
+//
+// No tick arrives after the timer is destroyed, and no worker outlives it: a
+// worker wakes from its sleep when told to stop, and is waited for (unless
+// the call comes from the worker itself, which then ends on its own).
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "framework/Component.h"
+#include "framework/Exception.h"
+#include "framework/HiddenWindow.h"
+
+namespace velloran {
+
+// The system refused a resource, such as a window timer.
+class EOutOfResources : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+enum class TThreadPriority {
+  tpIdle,
+  tpLowest,
+  tpLower,
+  tpNormal,
+  tpHigher,
+  tpHighest,
+  tpTimeCritical
+};
+
+// The system's thread priority for a TThreadPriority.
+int SystemThreadPriority(TThreadPriority priority);
+
+class TTimerEx;
+struct TimerThreadState;
+
+// The worker of a threaded timer. It is made suspended; Resume lets it tick,
+// Suspend holds it (at once, or after a tick that is running), Terminate ends it.
+class TTimerThread {
+ public:
+  TTimerThread(TTimerEx& timer, TApplication* application);
+  // Terminates the worker and waits until it has ended.
+  ~TTimerThread();
+  TTimerThread(const TTimerThread&) = delete;
+  TTimerThread& operator=(const TTimerThread&) = delete;
+
+  void Suspend();
+  void Resume(TThreadPriority priority);
+  bool Suspended() const;
+  void SetThreadSafe(bool threadSafe);
+
+ private:
+  static DWORD WINAPI Execute(void* state);
+  std::optional<LRESULT> SyncWndProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+  std::shared_ptr<TimerThreadState> state_;
+  THiddenWindow syncWindow_;
+  UniqueKernelHandle thread_;
+};
+
+class TTimerEx : public TComponent {
+ public:
+  using TNotifyEvent = std::function<void(TTimerEx& sender)>;
+
+  explicit TTimerEx(TComponent* owner);
+  ~TTimerEx() override;
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned interval);
+  bool Threaded() const { return threaded_; }
+  void SetThreaded(bool threaded);
+  TThreadPriority ThreadPriority() const { return threadPriority_; }
+  void SetThreadPriority(TThreadPriority priority);
+  // Read by the worker at each tick; no timer restart.
+  bool ThreadSafe() const;
+  void SetThreadSafe(bool threadSafe);
+  const TNotifyEvent& OnTimer() const { return onTimer_; }
+  // Stored without comparison; restarts the period.
+  void SetOnTimer(TNotifyEvent handler);
+
+  // The hidden window of window mode (none while threaded).
+  HWND WindowHandle() const { return window_ ? window_->Handle() : nullptr; }
+  bool HasThread() const { return thread_ != nullptr; }
+
+ protected:
+  // One tick: OnTimer, when Enabled and a handler is set.
+  virtual void Timer();
+
+ private:
+  friend class TTimerThread;
+  void UpdateTimer();
+  std::optional<LRESULT> TimerWndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  bool Running() const { return interval_ != 0 && enabled_ && onTimer_; }
+
+  bool enabled_ = true;
+  unsigned interval_ = 1000;
+  TNotifyEvent onTimer_;
+  bool threaded_ = false;
+  TThreadPriority threadPriority_ = TThreadPriority::tpNormal;
+  bool threadSafe_ = false;
+  std::unique_ptr<TTimerThread> thread_;
+  std::unique_ptr<THiddenWindow> window_;
+};
+
+}  // namespace velloran

@@ -1,0 +1,141 @@
+// velloran.exe started as a person would start it: its three logos read back
+// from the screen and compared with the pictures our logo script drew.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "gif/GIFCompose.h"
+#include "gif/GIFReader.h"
+#include "tests/support/WinTestSupport.h"
+
+namespace velloran {
+namespace {
+
+constexpr const char* Caption = "Velloran 1.1 [for WinMX 3] ";
+
+struct Logo {
+  const char* file;
+  RECT bounds;  // in the main window's client area
+  int width, height;
+};
+
+const Logo logos[] = {
+    {"opennap.gif", {328, 24, 328 + 89, 24 + 33}, 88, 31},
+    {"winmx.gif", {432, 16, 432 + 225, 16 + 41}, 234, 39},
+    {"serverlist.gif", {664, 16, 664 + 65, 16 + 57}, 58, 55},
+};
+
+TGIFPictureData LoadLogo(const char* name) {
+  std::ifstream file(std::string(VELLORAN_LOGOS) + "\\" + name, std::ios::binary);
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
+  TGIFPictureData picture;
+  EXPECT_TRUE(ReadGIF(bytes, {}, picture)) << name;
+  return picture;
+}
+
+// The screen's colours of a client-area rectangle, 0x00RRGGBB, the top row first.
+std::vector<std::uint32_t> ScreenColors(HWND window, const RECT& rect) {
+  POINT origin{rect.left, rect.top};
+  ClientToScreen(window, &origin);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+  GdiFlush();
+  std::vector<std::uint32_t> colors(static_cast<const std::uint32_t*>(bits),
+                                    static_cast<const std::uint32_t*>(bits) + width * height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  for (std::uint32_t& color : colors) color &= 0xFFFFFF;
+  return colors;
+}
+
+class Logos : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program = std::make_unique<test::ChildProcess>(test::QuotedProgramPath("velloran.exe"));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return (window = test::FindTopLevelWindow(program->Id(), Caption)); }, 20000));
+    SetForegroundWindow(window);
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (test::WindowClass(child) == "VelloranGIFImage") pictures.push_back(child);
+    // Let the first paint happen.
+    Sleep(500);
+  }
+
+  std::unique_ptr<test::ChildProcess> program;
+  HWND window = nullptr;
+  std::vector<HWND> pictures;
+};
+
+TEST_F(Logos, LieOverTheImageAreasAsTheLayoutPlacesThem) {
+  ASSERT_EQ(pictures.size(), 3u);
+  for (const Logo& logo : logos) {
+    bool found = false;
+    for (HWND picture : pictures) {
+      RECT rect{};
+      GetWindowRect(picture, &rect);
+      MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&rect), 2);
+      found = found || EqualRect(&rect, &logo.bounds);
+    }
+    EXPECT_TRUE(found) << logo.file;
+  }
+}
+
+TEST_F(Logos, ShowTheirPicturesAtTheTopLeftOverTheWindowsFace) {
+  const std::uint32_t face = [] {
+    COLORREF c = GetSysColor(COLOR_BTNFACE);
+    return (std::uint32_t(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+  }();
+  for (const Logo& logo : logos) {
+    TGIFPictureData picture = LoadLogo(logo.file);
+    ASSERT_EQ(picture.width, logo.width) << logo.file;
+    ASSERT_EQ(picture.height, logo.height) << logo.file;
+    TGIFComposer composer(picture);
+    composer.DrawFrame(1);
+    // What the control shows of the picture: its left part when it is the wider.
+    RECT shown = logo.bounds;
+    shown.right = std::min<LONG>(shown.right, shown.left + logo.width);
+    shown.bottom = shown.top + logo.height;
+    std::vector<std::uint32_t> screen = ScreenColors(window, shown);
+    const int width = shown.right - shown.left;
+    int wrong = 0;
+    for (int y = 0; y < logo.height; ++y)
+      for (int x = 0; x < width; ++x) {
+        std::size_t at = std::size_t(y) * std::size_t(logo.width) + std::size_t(x);
+        bool clear = composer.HasMask() && composer.Mask()[at];
+        std::uint32_t expected = clear ? face : composer.Pixels()[at];
+        if (screen[std::size_t(y) * std::size_t(width) + std::size_t(x)] != expected) ++wrong;
+      }
+    EXPECT_EQ(wrong, 0) << logo.file;
+    EXPECT_EQ(picture.hasTransparency, std::string(logo.file) != "opennap.gif") << logo.file;
+  }
+}
+
+TEST_F(Logos, TakeTheClicksOnTheirPicturesAndLeaveTheRestToWhatLiesBeneath) {
+  for (const Logo& logo : logos) {
+    POINT centre{logo.bounds.left + 20, logo.bounds.top + 15};
+    ClientToScreen(window, &centre);
+    HWND hit = WindowFromPoint(centre);
+    EXPECT_EQ(test::WindowClass(hit), "VelloranGIFImage") << logo.file;
+  }
+  // The strip under the OpenNap logo belongs to the image area and its caption.
+  POINT strip{328 + 60, 24 + 32};
+  ClientToScreen(window, &strip);
+  EXPECT_NE(test::WindowClass(WindowFromPoint(strip)), "VelloranGIFImage");
+}
+
+}  // namespace
+}  // namespace velloran

@@ -406,16 +406,27 @@ void TCustomGrid::MouseMove(unsigned, int x, int y) {
 }
 
 void TCustomGrid::MouseUp(TMouseButton, unsigned, int, int) {
+  CancelMouse();
+}
+
+void TCustomGrid::CancelMouse() {
+  selecting_ = false;
   if (sizingCol_ >= 0) {
     sizingCol_ = -1;
     ColWidthsChanged();
   }
-  selecting_ = false;
 }
 
-void TCustomGrid::MouseWheel(int delta) {
-  // Three rows a notch, as Windows lists scroll.
-  ScrollBy(-delta * 3 / 120);
+void TCustomGrid::MouseWheel(int delta, int linesPerNotch) {
+  int lines = linesPerNotch == WheelScrollsPage ? std::max(1, VisibleRowCount()) : linesPerNotch;
+  if (lines <= 0 || delta == 0) return;
+  // A turn the other way starts afresh, as Windows' own lists do.
+  if ((wheelRemainder_ > 0 && delta < 0) || (wheelRemainder_ < 0 && delta > 0)) wheelRemainder_ = 0;
+  // In 64 bits: a large setting times a large delta must not overflow.
+  long long moved = static_cast<long long>(delta) * lines + wheelRemainder_;
+  long long rows = moved / WheelDelta;
+  wheelRemainder_ = static_cast<int>(moved % WheelDelta);
+  if (rows != 0) ScrollBy(static_cast<int>(std::clamp<long long>(-rows, -rowCount_, rowCount_)));
 }
 
 void TCustomGrid::Paint(TCanvas& canvas, const TRect& area) {

@@ -60,6 +60,11 @@ enum TGridKey : int {
   VK_Down = 0x28,
 };
 
+// A wheel setting of "one screen per notch".
+inline constexpr int WheelScrollsPage = -1;
+// A wheel notch, as Windows counts it.
+inline constexpr int WheelDelta = 120;
+
 struct TGridCoord {
   int X = 0;
   int Y = 0;
@@ -162,8 +167,14 @@ class TCustomGrid {
   virtual void MouseDown(TMouseButton button, unsigned shift, int x, int y);
   virtual void MouseMove(unsigned shift, int x, int y);
   virtual void MouseUp(TMouseButton button, unsigned shift, int x, int y);
-  // Delta in multiples of one wheel notch (120 per notch, as Windows counts).
-  virtual void MouseWheel(int delta);
+  // Delta as Windows counts it (120 a notch; touchpads and smooth wheels send
+  // less), LinesPerNotch the user's setting (WheelScrollsPage: a screen a
+  // notch; 0: no scrolling). What does not make a whole row yet is kept for
+  // the next message in the same direction.
+  virtual void MouseWheel(int delta, int linesPerNotch);
+  // The mouse capture is gone (another window took it, a menu or a message box
+  // opened): ends a selection, a sizing or a press as a release outside would.
+  virtual void CancelMouse();
   // Scroll bar input: the first non-fixed row to show.
   void VerticalScrollTo(int topRow);
   virtual void ContextMenu(int screenX, int screenY) { (void)screenX, (void)screenY; }
@@ -228,6 +239,8 @@ class TCustomGrid {
   bool selecting_ = false;
   int sizingCol_ = -1;
   int sizingLastX_ = 0;
+  // Wheel movement not yet scrolled, in rows times WheelDelta.
+  int wheelRemainder_ = 0;
 };
 
 }  // namespace velloran

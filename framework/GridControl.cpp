@@ -21,6 +21,14 @@ HCURSOR CursorFor(TCursorKind kind) {
   }
 }
 
+// The user's lines per wheel notch; three when the system says nothing.
+int WheelScrollLines() {
+  UINT lines = 3;
+  if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) return 3;
+  if (lines == WHEEL_PAGESCROLL) return WheelScrollsPage;
+  return static_cast<int>(std::min<UINT>(lines, 10000));
+}
+
 }  // namespace
 
 TGridControl::TGridControl(TComponent* owner, TCustomGrid& grid, const ControlArgs& args)
@@ -211,12 +219,28 @@ LRESULT TGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
       grid_.MouseMove(ShiftState(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
-    case WM_LBUTTONUP:
-      if (GetCapture() == Handle()) ReleaseCapture();
+    case WM_LBUTTONUP: {
+      // The release first: letting the capture go sends WM_CAPTURECHANGED,
+      // which would end the press before its click counted. Let go also when
+      // the release fails (a sort handler's error).
+      struct ReleaseAfter {
+        HWND window;
+        ~ReleaseAfter() {
+          if (GetCapture() == window) ReleaseCapture();
+        }
+      } release{Handle()};
       grid_.MouseUp(TMouseButton::mbLeft, ShiftState(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
+    }
+    case WM_CAPTURECHANGED:
+      grid_.CancelMouse();
+      return 0;
+    case WM_CANCELMODE:
+      grid_.CancelMouse();
+      if (GetCapture() == Handle()) ReleaseCapture();
+      return 0;
     case WM_MOUSEWHEEL:
-      grid_.MouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      grid_.MouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), WheelScrollLines());
       return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) {

@@ -105,6 +105,16 @@ void TKStringGrid::MouseUp(TMouseButton button, unsigned shift, int x, int y) {
   TCustomGrid::MouseUp(button, shift, x, y);
 }
 
+void TKStringGrid::CancelMouse() {
+  // A header press ends without a click; a fixed column keeps the width it has by now.
+  pressedHeader_ = -1;
+  if (sizingFixedActive_) {
+    sizingFixedActive_ = false;
+    ColWidthsChanged();
+  }
+  TCustomGrid::CancelMouse();
+}
+
 void TKStringGrid::KeyDown(int& key, unsigned shift) {
   if (key == VK_Return && (shift & ssCtrl)) {
     // Its character arrives as a line feed; see KeyPress.

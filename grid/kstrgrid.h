@@ -150,6 +150,7 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void MouseDown(TMouseButton button, unsigned shift, int x, int y) override;
   void MouseMove(unsigned shift, int x, int y) override;
   void MouseUp(TMouseButton button, unsigned shift, int x, int y) override;
+  void CancelMouse() override;
   void ContextMenu(int screenX, int screenY) override;
 
   void ExchangeRows(int a, int b);

@@ -118,23 +118,26 @@ void TGridControl::Paint() {
   RECT client{};
   GetClientRect(Handle(), &client);
   if (client.right <= 0 || client.bottom <= 0) return;
-  // Draw into a bitmap first, then copy it in one go.
-  HDC memory = CreateCompatibleDC(paint.dc());
+  const RECT& area = paint.area();
+  auto paintInto = [&](HDC dc) {
+    TGdiCanvas canvas(dc);
+    canvas.SetBrushColor(grid_.Color());
+    canvas.FillRect({0, 0, client.right, client.bottom});
+    grid_.Paint(canvas, {area.left, area.top, area.right, area.bottom});
+  };
+  // Draw into a bitmap first, then copy it in one go. Every object here is
+  // owned, and declared so that it goes in the right order (the bitmap
+  // leaves the DC, then the bitmap, then the DC), also when a paint hook fails.
+  UniqueMemoryDC memory(CreateCompatibleDC(paint.dc()));
   UniqueBitmap bitmap(CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
-  {
-    SelectScope selected(memory, bitmap.get());
-    {
-      TGdiCanvas canvas(memory);
-      canvas.SetBrushColor(grid_.Color());
-      canvas.FillRect({0, 0, client.right, client.bottom});
-      const RECT& area = paint.area();
-      grid_.Paint(canvas, {area.left, area.top, area.right, area.bottom});
-    }
-    const RECT& area = paint.area();
-    BitBlt(paint.dc(), area.left, area.top, area.right - area.left, area.bottom - area.top, memory,
-           area.left, area.top, SRCCOPY);
+  if (!memory || !bitmap) {
+    paintInto(paint.dc());  // short of GDI resources: flicker rather than nothing
+    return;
   }
-  DeleteDC(memory);
+  SelectScope selected(memory.get(), bitmap.get());
+  paintInto(memory.get());
+  BitBlt(paint.dc(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+         memory.get(), area.left, area.top, SRCCOPY);
 }
 
 void TGridControl::VerticalScroll(WORD code) {

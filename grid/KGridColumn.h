@@ -263,7 +263,7 @@ class TKGridColumns {
   int TakeStore();
   // Puts the stores back in row order once many rows were deleted.
   void CompactIfSparse();
-  // A change of rows in the middle of a sort makes what the sort kept stale.
+  // What the sort kept, once it is over. (Rows can not change while it runs.)
   void DropSortCaches();
 
   TKStringGrid* grid_;

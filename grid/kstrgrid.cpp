@@ -37,6 +37,7 @@ std::unique_ptr<RegistryAccess> TKStringGrid::OpenRegistry() const {
 // ---- rows
 
 void TKStringGrid::SetRowCount(int rows) {
+  CheckNotSorting();
   rows = std::max(rows, 0);
   int current = RowCount();
   if (rows == current) return;
@@ -58,6 +59,7 @@ void TKStringGrid::AddRows(int count) {
 }
 
 void TKStringGrid::InsertRow(int row) {
+  CheckNotSorting();
   columns_.InsertRowCells(row);
   int rows = (empty_ ? 0 : RowCount()) + 1;
   empty_ = false;
@@ -81,11 +83,13 @@ void TKStringGrid::DeleteRows(int first, int last) {
 }
 
 void TKStringGrid::DeleteRow(int row) {
+  CheckNotSorting();
   CheckRow(row);
   DeleteRows(row, row);
 }
 
 void TKStringGrid::Clear() {
+  CheckNotSorting();
   columns_.ClearRows();
   empty_ = true;
   SetFrameRowCount(2);
@@ -93,6 +97,10 @@ void TKStringGrid::Clear() {
 }
 
 // ---- cells
+
+void TKStringGrid::CheckNotSorting() const {
+  if (Sorting()) throw EKGridError(SortRunningError);
+}
 
 void TKStringGrid::CheckColumn(int col) const {
   if (col < 0 || col >= visibleColumns_.Count()) throw EKGridError("Wrong column index");
@@ -324,6 +332,7 @@ void TKStringGrid::QuickSort(int left, int right) {
 }
 
 void TKStringGrid::Sort() {
+  CheckNotSorting();
   TKGridColumnList sorted;
   for (TKGridColumn* column : visibleColumns_)
     if (column->SortOrder() != TColumnSorting::csNone) sorted.Add(column);

@@ -8,8 +8,12 @@
 // scraper and the add-servers run.
 //
 // Threading: user-interface thread only. OnCompareRows runs inside Sort; its
-// reads of Cells see the rows as moved so far. Changing the number of rows or
-// columns from inside a sort is allowed but makes the rest of that sort slow.
+// reads of Cells see the rows as moved so far, and it may write cells. What
+// would pull the rows or columns from under the running sort is refused with
+// EKGridError (SortRunningError) while a sort runs: changing the number of
+// rows (RowCount, InsertRow, DeleteRow, Clear), adding, deleting, moving,
+// showing or hiding columns (AddColumn, Delete, Clear, LoadFromRegistry,
+// SetIndex, SetGridIndex, SetVisible), a column's SortOrder, and Sort itself.
 
 #include <cstdint>
 #include <functional>
@@ -139,6 +143,8 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   // The index of data row Row in the columns' cell stores.
   int StoredRow(int row) const { return columns_.StoredRow(row); }
   bool Sorting() const { return sortedColumns_ != nullptr; }
+  // Raises EKGridError while a sort runs (see the top of this header).
+  void CheckNotSorting() const;
   // The header column under X (in the header band), or -1.
   int HeaderColumnAt(int x) const;
   // The fixed column whose right edge is within reach of X in the header band, or -1.
@@ -209,6 +215,10 @@ class TKStringGrid : public TCustomGrid, public CellTable {
 
   RegistryFactory registry_;
 };
+
+// What a change refused during a sort raises.
+inline constexpr const char* SortRunningError =
+    "Rows and columns can not change while the grid sorts";
 
 // The key path of the main window's column layout.
 inline constexpr const char* ServerListKey = "\\Software\\Velloran\\ServerList";

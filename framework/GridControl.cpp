@@ -4,6 +4,7 @@
 
 #include "framework/GdiCanvas.h"
 #include "framework/Handles.h"
+#include "framework/InplaceEdit.h"
 
 #include <windowsx.h>
 
@@ -47,6 +48,17 @@ TGridControl::TGridControl(TComponent* owner, TCustomGrid& grid, const ControlAr
 
 TGridControl::~TGridControl() {
   grid_.SetHost(nullptr);
+  // The editor's window is a child of ours: it goes first.
+  DestroyComponents();
+}
+
+GridEditor& TGridControl::Editor() {
+  if (!editor_) editor_ = &CreateEditor();
+  return *editor_;
+}
+
+TInplaceEdit& TGridControl::CreateEditor() {
+  return Create<TInplaceEdit>(*this);
 }
 
 void TGridControl::InvalidateRect(const TRect& rect) {
@@ -204,11 +216,9 @@ LRESULT TGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       grid_.KeyDown(key, ShiftState());
       return 0;
     }
-    case WM_CHAR: {
-      char key = static_cast<char>(wParam);
-      grid_.KeyPress(key);
+    case WM_CHAR:
+      grid_.CharInput(static_cast<char>(wParam));
       return 0;
-    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       ::SetFocus(Handle());

@@ -1,5 +1,6 @@
 // Mouse and keyboard of the server grid: header clicks that sort, sizing of
-// fixed columns, Ctrl+Return, and the context-menu position.
+// fixed columns, Ctrl+Return, the context-menu position, and the decisions of
+// in-place editing (may it open, its texts, Escape).
 #include <cstdlib>
 
 #include "grid/kstrgrid.h"
@@ -116,6 +117,12 @@ void TKStringGrid::CancelMouse() {
 }
 
 void TKStringGrid::KeyDown(int& key, unsigned shift) {
+  if (key == VK_Escape && !(shift & ssCtrl) && OpenEditor() && OpenEditor()->Shown() &&
+      !(Options() & goAlwaysShowEditor)) {
+    CancelEdit();
+    key = 0;
+    return;
+  }
   if (key == VK_Return && (shift & ssCtrl)) {
     // Its character arrives as a line feed; see KeyPress.
     key = 0;
@@ -124,8 +131,44 @@ void TKStringGrid::KeyDown(int& key, unsigned shift) {
   TCustomGrid::KeyDown(key, shift);
 }
 
+void TKStringGrid::CancelEdit() {
+  struct Cancelling {
+    bool& flag;
+    explicit Cancelling(bool& f) : flag(f) { flag = true; }
+    ~Cancelling() { flag = false; }
+  } cancelling(cancelling_);
+  const int col = CurrentCol();
+  const int row = CurrentRow();
+  std::string text = Cells(col, row);
+  OpenEditor()->SetText(text);
+  // Closing writes the restored text back, without OnSetEditText.
+  HideEditor();
+  if (OnCancelEdit) OnCancelEdit(*this, col, row, text);
+}
+
+bool TKStringGrid::CanEditShow() const {
+  if (!TCustomGrid::CanEditShow() || empty_ || visibleColumns_.Count() == 0) return false;
+  const int col = CurrentCol();
+  return col >= 0 && col < visibleColumns_.Count() && !VisibleColumn(col).ReadOnly();
+}
+
+std::string TKStringGrid::GetEditText(int col, int row) {
+  if (empty_ || visibleColumns_.Count() == 0) return {};
+  std::string value = Cells(col, row - 1);
+  if (OnGetEditText) OnGetEditText(*this, col, row - 1, value);
+  return value;
+}
+
+void TKStringGrid::SetEditText(int col, int row, const std::string& value) {
+  if (!cancelling_) {
+    if (empty_ || visibleColumns_.Count() == 0 || row == 0) return;
+    if (OnSetEditText) OnSetEditText(*this, col, row - 1, value);
+  }
+  SetCells(col, row - 1, value);
+}
+
 void TKStringGrid::KeyPress(char& key) {
-  if (key == '\n') {
+  if (key == '\n' && !EditorMode()) {
     SetCellFlags(CurrentCol(), CurrentRow(), CellFlags(CurrentCol(), CurrentRow()) | MultiLineFlag);
     char enter = '\r';
     TCustomGrid::KeyPress(enter);

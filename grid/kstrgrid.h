@@ -129,6 +129,16 @@ class TKStringGrid : public TCustomGrid, public CellTable {
       OnDrawHeader;
   std::function<void(TKStringGrid& sender, int col)> OnHeaderClick;
   std::function<void(TKStringGrid& sender, int x, int y)> OnContextPopup;
+  // Editing (display column, data row). OnGetEditText may change what the
+  // editor shows; OnSetEditText comes before the edited text is written;
+  // OnCancelEdit after Escape put the cell's text back; OnSelChange when the
+  // length of the editor's selection changed.
+  std::function<void(TKStringGrid& sender, int col, int row, std::string& value)> OnGetEditText;
+  std::function<void(TKStringGrid& sender, int col, int row, const std::string& value)>
+      OnSetEditText;
+  std::function<void(TKStringGrid& sender, int col, int row, const std::string& value)>
+      OnCancelEdit;
+  std::function<void(TKStringGrid& sender)> OnSelChange;
 
   // Used by the columns.
   void UpdateVisibleColumns();
@@ -163,6 +173,13 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   int CompareRows(int a, int b);
   int DefaultCompare(int a, int b) const;
 
+  // The may-edit test: the framework's conditions, a visible column that is
+  // not ReadOnly under the focus, and data rows.
+  bool CanEditShow() const override;
+  // Edit texts by display column and grid row.
+  std::string GetEditText(int col, int row) override;
+  void SetEditText(int col, int row, const std::string& value) override;
+
  protected:
   void DrawCell(TCanvas& canvas, int col, int row, const TRect& rect, unsigned state) override;
   bool SelectCell(int col, int row) override;
@@ -177,6 +194,8 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void QuickSort(int left, int right);
   void SetColorProperty(TColor& field, TColor color);
   void SortAfterOrderChange();
+  // Escape while the editor is open: the cell's text back, the editor closed.
+  void CancelEdit();
   TKGridColumn& VisibleColumn(int col) const { return *visibleColumns_[col]; }
 
   TKGridColumns columns_{*this};
@@ -188,6 +207,8 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   bool suspendWidthFeedback_ = false;
   bool loadingLayout_ = false;
   bool visible_ = true;
+  // Escape is putting the cell's text back: the write skips OnSetEditText.
+  bool cancelling_ = false;
 
   TColor activeHeaderColor_ = clGray;
   TFont activeHeaderFont_{"MS Sans Serif", -11, static_cast<unsigned>(TFontStyle::Bold), clWhite};

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/Control.h"
@@ -37,6 +38,8 @@ class TInplaceEdit : public TWinControl, public GridEditor {
   void TypeChar(char key) override;
 
   void SelectAll();
+  // The text changed while the editor was open.
+  std::function<void()> OnChange;
   // The length of the selection, as EM_GETSEL gives it.
   DWORD SelLength() const;
 

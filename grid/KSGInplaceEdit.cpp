@@ -116,7 +116,9 @@ void TKSGInplaceEdit::CheckSelChange() {
 }
 
 void TKSGInplaceEdit::CommandNotification(WORD code) {
-  if (code == EN_KILLFOCUS) {
+  if (code == EN_CHANGE && !(grid_.Options() & goAlwaysShowEditor)) {
+    if (Shown() && OnChange) OnChange();
+  } else if (code == EN_KILLFOCUS) {
     HWND form = GetAncestor(GridControl().Handle(), GA_ROOT);
     if (form && GetActiveWindow() == form) GridControl().Invalidate();
   }

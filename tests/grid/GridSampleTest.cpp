@@ -68,12 +68,19 @@ class RealInput {
     Foreground();
     POINT point{x, y};
     ClientToScreen(window, &point);
-    SetCursorPos(point.x, point.y);
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof input[0]);
+    // The place goes with the events: a cursor moved by itself may not have
+    // arrived yet when the press does.
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input[3]{};
+    for (INPUT& event : input) {
+      event.type = INPUT_MOUSE;
+      event.mi.dx = MulDiv(point.x, 65535, width - 1);
+      event.mi.dy = MulDiv(point.y, 65535, height - 1);
+      event.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    input[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, input, sizeof input[0]);
     Settle();
   }
 

@@ -38,6 +38,7 @@ std::unique_ptr<RegistryAccess> TKStringGrid::OpenRegistry() const {
 
 void TKStringGrid::SetRowCount(int rows) {
   CheckNotSorting();
+  HideEditor();
   rows = std::max(rows, 0);
   int current = RowCount();
   if (rows == current) return;
@@ -60,6 +61,7 @@ void TKStringGrid::AddRows(int count) {
 
 void TKStringGrid::InsertRow(int row) {
   CheckNotSorting();
+  HideEditor();
   columns_.InsertRowCells(row);
   int rows = (empty_ ? 0 : RowCount()) + 1;
   empty_ = false;
@@ -84,12 +86,14 @@ void TKStringGrid::DeleteRows(int first, int last) {
 
 void TKStringGrid::DeleteRow(int row) {
   CheckNotSorting();
+  HideEditor();
   CheckRow(row);
   DeleteRows(row, row);
 }
 
 void TKStringGrid::Clear() {
   CheckNotSorting();
+  HideEditor();
   columns_.ClearRows();
   empty_ = true;
   SetFrameRowCount(2);
@@ -333,6 +337,9 @@ void TKStringGrid::QuickSort(int left, int right) {
 
 void TKStringGrid::Sort() {
   CheckNotSorting();
+  // What was typed belongs to the row under the editor now, not to the one
+  // that the sort will move there.
+  HideEditor();
   TKGridColumnList sorted;
   for (TKGridColumn* column : visibleColumns_)
     if (column->SortOrder() != TColumnSorting::csNone) sorted.Add(column);

@@ -178,6 +178,21 @@ TEST_F(GridEditing, NoEditorWhereTheGridMayNotEdit) {
   EXPECT_EQ(grid.Cells(1, 0), "");
 }
 
+TEST_F(GridEditing, SortingOrChangingTheRowsStoresTheTextInItsOwnRowFirst) {
+  grid.FocusCell(0, 1, true);  // r0c0
+  Char('z');
+  grid.MouseDown(TMouseButton::mbLeft, 0, 150, 8);  // Value's header: sorts
+  grid.MouseUp(TMouseButton::mbLeft, 0, 150, 8);
+  EXPECT_FALSE(editor().shown);
+  EXPECT_EQ(grid.Columns()[1]->SortOrder(), TColumnSorting::csAsc);
+  EXPECT_EQ(grid.Cells(0, 0), "z");
+  EXPECT_EQ(grid.Cells(1, 0), "r0c1");
+  Char('y');
+  grid.SetRowCount(2);
+  EXPECT_FALSE(editor().shown);
+  EXPECT_EQ(grid.Cells(0, 0), "y");
+}
+
 TEST(GridEditingMainWindow, TheServerGridNeverOpensAnEditor) {
   TKStringGrid grid;
   SetUpServerGrid(grid);

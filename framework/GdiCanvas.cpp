@@ -9,14 +9,9 @@ RECT ToRect(const TRect& r) {
 }
 }  // namespace
 
-TGdiCanvas::TGdiCanvas(HDC dc) : dc_(dc), savedState_(SaveDC(dc)) {
+TGdiCanvas::TGdiCanvas(HDC dc) : dc_(dc), saved_(dc) {
   SetBkMode(dc_, TRANSPARENT);
   SetFont(font_);
-}
-
-TGdiCanvas::~TGdiCanvas() {
-  // Puts back the DC's own objects before ours are deleted.
-  RestoreDC(dc_, savedState_);
 }
 
 void TGdiCanvas::SetFont(const TFont& font) {

@@ -13,10 +13,15 @@
 
 namespace velloran {
 
+inline void DeleteMemoryDC(HDC dc) {
+  DeleteDC(dc);
+}
+// A device context from CreateCompatibleDC, deleted with DeleteDC.
+using UniqueMemoryDC = UniqueHandle<NullHandleTraits<HDC, DeleteMemoryDC>>;
+
 class TGdiCanvas final : public TCanvas {
  public:
   explicit TGdiCanvas(HDC dc);
-  ~TGdiCanvas() override;
   TGdiCanvas(const TGdiCanvas&) = delete;
   TGdiCanvas& operator=(const TGdiCanvas&) = delete;
 
@@ -39,14 +44,29 @@ class TGdiCanvas final : public TCanvas {
   HBRUSH BrushFor(TColor color);
   HPEN PenFor(TColor color);
 
+  // Puts back the DC's own objects when the canvas goes.
+  class SavedState {
+   public:
+    explicit SavedState(HDC dc) : dc_(dc), id_(SaveDC(dc)) {}
+    ~SavedState() { RestoreDC(dc_, id_); }
+    SavedState(const SavedState&) = delete;
+    SavedState& operator=(const SavedState&) = delete;
+
+   private:
+    HDC dc_;
+    int id_;
+  };
+
   HDC dc_;
-  int savedState_;
   TFont font_;
   TColor brush_ = clWindow;
   TColor pen_ = clBlack;
   std::vector<std::pair<TFont, UniqueFont>> fonts_;
   std::vector<std::pair<COLORREF, UniqueBrush>> brushes_;
   std::vector<std::pair<COLORREF, UniquePen>> pens_;
+  // Last, so that it goes first: the DC lets go of our fonts, pens and
+  // brushes before they are deleted, even when the constructor fails.
+  SavedState saved_;
 };
 
 }  // namespace velloran

@@ -9,6 +9,9 @@ TCustomGrid::TCustomGrid() : colWidths_(colCount_, defaultColWidth_) {
 }
 
 void TCustomGrid::SetHost(GridHost* host) {
+  // The editor belongs to the old host's window.
+  editor_ = nullptr;
+  editorMode_ = false;
   host_ = host;
   Changed();
 }
@@ -17,6 +20,55 @@ void TCustomGrid::Changed() {
   if (!host_) return;
   host_->ScrollRangeChanged();
   host_->InvalidateAll();
+  PlaceEditor();
+}
+
+bool TCustomGrid::CanEditShow() const {
+  return host_ && (options_ & (goEditing | goRowSelect)) == goEditing && current_.X >= fixedCols_ &&
+         current_.Y >= fixedRows_;
+}
+
+void TCustomGrid::ShowEditor() {
+  if (!CanEditShow() || (editorMode_ && editor_ && editor_->Shown())) return;
+  if (!editor_) editor_ = &host_->Editor();
+  TRect rect = CellRect(current_.X, current_.Y);
+  if (rect.Empty()) return;
+  editor_->SetText(GetEditText(current_.X, current_.Y));
+  editorMode_ = true;
+  editor_->ShowAt(rect);
+}
+
+void TCustomGrid::HideEditor() {
+  if (!editorMode_) return;
+  if (editor_ && editor_->Shown()) {
+    SetEditText(current_.X, current_.Y, editor_->Text());
+    editor_->Hide();
+  }
+  editorMode_ = false;
+}
+
+void TCustomGrid::PlaceEditor() {
+  if (!editorMode_ || !editor_ || placingEditor_) return;
+  placingEditor_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{placingEditor_};
+  TRect rect = CellRect(current_.X, current_.Y);
+  if (rect.Empty() || !CanEditShow())
+    HideEditor();
+  else
+    editor_->Move(rect);
+}
+
+void TCustomGrid::CharInput(char key) {
+  auto byte = static_cast<unsigned char>(key);
+  if ((options_ & goEditing) && (key == '\b' || byte >= 32)) {
+    if (!editorMode_) ShowEditor();
+    if (editorMode_ && editor_) editor_->TypeChar(key);
+    return;
+  }
+  KeyPress(key);
 }
 
 void TCustomGrid::Invalidate() {
@@ -235,11 +287,15 @@ void TCustomGrid::FocusCell(int col, int row, bool moveAnchor) {
     ScrollInView(col, row);
     return;
   }
-  if ((col != current_.X || row != current_.Y) && !SelectCell(col, row)) return;
+  bool moves = col != current_.X || row != current_.Y;
+  if (moves && !SelectCell(col, row)) return;
+  // Leaving the cell stores what was typed into it.
+  if (moves) HideEditor();
   current_ = {col, row};
   if (moveAnchor) anchor_ = current_;
   ScrollInView(col, row);
   Invalidate();
+  if (moves && (options_ & goAlwaysShowEditor)) ShowEditor();
 }
 
 int TCustomGrid::ColRightFor(int col, int left) const {
@@ -337,12 +393,23 @@ void TCustomGrid::KeyDown(int& key, unsigned shift) {
     case VK_Tab:
       if (options_ & goTabs) MoveFocusBy((shift & ssShift) ? -1 : 1, 0, false);
       break;
+    case VK_F2Key:
+      if (options_ & goEditing) ShowEditor();
+      break;
     default:
       break;
   }
 }
 
-void TCustomGrid::KeyPress(char&) {}
+void TCustomGrid::KeyPress(char& key) {
+  if (key == '\r' && (options_ & goEditing) && !(options_ & goAlwaysShowEditor)) {
+    if (editorMode_)
+      HideEditor();
+    else
+      ShowEditor();
+    key = 0;
+  }
+}
 
 int TCustomGrid::SizingColumnAt(int x, int y) const {
   if (y >= FixedHeight() || y < 0) return -1;
@@ -406,16 +473,27 @@ void TCustomGrid::MouseMove(unsigned, int x, int y) {
 }
 
 void TCustomGrid::MouseUp(TMouseButton, unsigned, int, int) {
+  CancelMouse();
+}
+
+void TCustomGrid::CancelMouse() {
+  selecting_ = false;
   if (sizingCol_ >= 0) {
     sizingCol_ = -1;
     ColWidthsChanged();
   }
-  selecting_ = false;
 }
 
-void TCustomGrid::MouseWheel(int delta) {
-  // Three rows a notch, as Windows lists scroll.
-  ScrollBy(-delta * 3 / 120);
+void TCustomGrid::MouseWheel(int delta, int linesPerNotch) {
+  int lines = linesPerNotch == WheelScrollsPage ? std::max(1, VisibleRowCount()) : linesPerNotch;
+  if (lines <= 0 || delta == 0) return;
+  // A turn the other way starts afresh, as Windows' own lists do.
+  if ((wheelRemainder_ > 0 && delta < 0) || (wheelRemainder_ < 0 && delta > 0)) wheelRemainder_ = 0;
+  // In 64 bits: a large setting times a large delta must not overflow.
+  long long moved = static_cast<long long>(delta) * lines + wheelRemainder_;
+  long long rows = moved / WheelDelta;
+  wheelRemainder_ = static_cast<int>(moved % WheelDelta);
+  if (rows != 0) ScrollBy(static_cast<int>(std::clamp<long long>(-rows, -rowCount_, rowCount_)));
 }
 
 void TCustomGrid::Paint(TCanvas& canvas, const TRect& area) {

@@ -9,6 +9,7 @@
 // Threading: one thread. Hooks may run inside any of the input handlers.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "framework/Canvas.h"
@@ -58,7 +59,13 @@ enum TGridKey : int {
   VK_Up = 0x26,
   VK_Right = 0x27,
   VK_Down = 0x28,
+  VK_F2Key = 0x71,
 };
+
+// A wheel setting of "one screen per notch".
+inline constexpr int WheelScrollsPage = -1;
+// A wheel notch, as Windows counts it.
+inline constexpr int WheelDelta = 120;
 
 struct TGridCoord {
   int X = 0;
@@ -74,6 +81,23 @@ struct TGridRect {
   bool operator==(const TGridRect&) const = default;
 };
 
+// What the grid asks of its in-place editor (the Win32 one is TInplaceEdit).
+class GridEditor {
+ public:
+  virtual ~GridEditor() = default;
+  // Places the editor over Rect (the grid's client coordinates), shows it and
+  // gives it the focus; Move only places it.
+  virtual void ShowAt(const TRect& rect) = 0;
+  virtual void Move(const TRect& rect) = 0;
+  // Hides it; the focus goes back to the grid.
+  virtual void Hide() = 0;
+  virtual bool Shown() const = 0;
+  virtual std::string Text() const = 0;
+  virtual void SetText(const std::string& text) = 0;
+  // A character that opened the editor, handed on as if typed into it.
+  virtual void TypeChar(char key) = 0;
+};
+
 // What the window does for the grid.
 class GridHost {
  public:
@@ -87,6 +111,8 @@ class GridHost {
   virtual void SetVisible(bool visible) = 0;
   virtual bool Focused() const = 0;
   virtual TPoint ClientToScreen(TPoint point) const = 0;
+  // The grid's in-place editor, made on the first call; the host owns it.
+  virtual GridEditor& Editor() = 0;
 };
 
 class TCustomGrid {
@@ -158,15 +184,36 @@ class TCustomGrid {
 
   // Input, as the window receives it. Derived grids refine these.
   virtual void KeyDown(int& key, unsigned shift);
+  // A character for the grid itself: Return opens or closes the editor.
   virtual void KeyPress(char& key);
+  // A character typed into the grid's window: with goEditing a printable one
+  // (or backspace) opens the editor and goes into it; else KeyPress.
+  void CharInput(char key);
   virtual void MouseDown(TMouseButton button, unsigned shift, int x, int y);
   virtual void MouseMove(unsigned shift, int x, int y);
   virtual void MouseUp(TMouseButton button, unsigned shift, int x, int y);
-  // Delta in multiples of one wheel notch (120 per notch, as Windows counts).
-  virtual void MouseWheel(int delta);
+  // Delta as Windows counts it (120 a notch; touchpads and smooth wheels send
+  // less), LinesPerNotch the user's setting (WheelScrollsPage: a screen a
+  // notch; 0: no scrolling). What does not make a whole row yet is kept for
+  // the next message in the same direction.
+  virtual void MouseWheel(int delta, int linesPerNotch);
+  // The mouse capture is gone (another window took it, a menu or a message box
+  // opened): ends a selection, a sizing or a press as a release outside would.
+  virtual void CancelMouse();
   // Scroll bar input: the first non-fixed row to show.
   void VerticalScrollTo(int topRow);
   virtual void ContextMenu(int screenX, int screenY) { (void)screenX, (void)screenY; }
+
+  // In-place editing (goEditing). The editor opens over the focused cell on
+  // Return, F2 or typing, filled by GetEditText; Return or leaving the cell
+  // stores its text through SetEditText and closes it. With goAlwaysShowEditor
+  // it opens wherever the focus goes and Return does not close it.
+  bool EditorMode() const { return editorMode_; }
+  void ShowEditor();
+  // Stores the editor's text and closes it. An error from storing leaves it open.
+  void HideEditor();
+  // The editor, if one is open over the focused cell.
+  GridEditor* OpenEditor() const { return editorMode_ ? editor_ : nullptr; }
 
   // Paints every cell that meets Area.
   void Paint(TCanvas& canvas, const TRect& area);
@@ -184,6 +231,16 @@ class TCustomGrid {
   virtual bool SelectCell(int col, int row) {
     (void)col, (void)row;
     return true;
+  }
+  // May the editor open over the focused cell? goEditing on, goRowSelect off, a host.
+  virtual bool CanEditShow() const;
+  // The text the editor starts with, and where its text goes (grid coordinates).
+  virtual std::string GetEditText(int col, int row) {
+    (void)col, (void)row;
+    return {};
+  }
+  virtual void SetEditText(int col, int row, const std::string& value) {
+    (void)col, (void)row, (void)value;
   }
   virtual void ColWidthsChanged() {}
   virtual void RowHeightsChanged() {}
@@ -203,6 +260,9 @@ class TCustomGrid {
   void ChangeTopLeft(int top, int left);
   void Changed();
   void PaintLines(TCanvas& canvas, int lastCol, int lastRow, int right, int bottom);
+  // After a move, a scroll or a resize: the open editor follows its cell, or
+  // closes when the cell went out of sight.
+  void PlaceEditor();
 
   GridHost* host_ = nullptr;
   int colCount_ = 5;
@@ -228,6 +288,11 @@ class TCustomGrid {
   bool selecting_ = false;
   int sizingCol_ = -1;
   int sizingLastX_ = 0;
+  // Wheel movement not yet scrolled, in rows times WheelDelta.
+  int wheelRemainder_ = 0;
+  GridEditor* editor_ = nullptr;
+  bool editorMode_ = false;
+  bool placingEditor_ = false;
 };
 
 }  // namespace velloran

@@ -4,6 +4,7 @@
 
 #include "framework/GdiCanvas.h"
 #include "framework/Handles.h"
+#include "framework/InplaceEdit.h"
 
 #include <windowsx.h>
 
@@ -19,6 +20,14 @@ HCURSOR CursorFor(TCursorKind kind) {
     default:
       return LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
   }
+}
+
+// The user's lines per wheel notch; three when the system says nothing.
+int WheelScrollLines() {
+  UINT lines = 3;
+  if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) return 3;
+  if (lines == WHEEL_PAGESCROLL) return WheelScrollsPage;
+  return static_cast<int>(std::min<UINT>(lines, 10000));
 }
 
 }  // namespace
@@ -39,6 +48,17 @@ TGridControl::TGridControl(TComponent* owner, TCustomGrid& grid, const ControlAr
 
 TGridControl::~TGridControl() {
   grid_.SetHost(nullptr);
+  // The editor's window is a child of ours: it goes first.
+  DestroyComponents();
+}
+
+GridEditor& TGridControl::Editor() {
+  if (!editor_) editor_ = &CreateEditor();
+  return *editor_;
+}
+
+TInplaceEdit& TGridControl::CreateEditor() {
+  return Create<TInplaceEdit>(*this);
 }
 
 void TGridControl::InvalidateRect(const TRect& rect) {
@@ -110,23 +130,26 @@ void TGridControl::Paint() {
   RECT client{};
   GetClientRect(Handle(), &client);
   if (client.right <= 0 || client.bottom <= 0) return;
-  // Draw into a bitmap first, then copy it in one go.
-  HDC memory = CreateCompatibleDC(paint.dc());
+  const RECT& area = paint.area();
+  auto paintInto = [&](HDC dc) {
+    TGdiCanvas canvas(dc);
+    canvas.SetBrushColor(grid_.Color());
+    canvas.FillRect({0, 0, client.right, client.bottom});
+    grid_.Paint(canvas, {area.left, area.top, area.right, area.bottom});
+  };
+  // Draw into a bitmap first, then copy it in one go. Every object here is
+  // owned, and declared so that it goes in the right order (the bitmap
+  // leaves the DC, then the bitmap, then the DC), also when a paint hook fails.
+  UniqueMemoryDC memory(CreateCompatibleDC(paint.dc()));
   UniqueBitmap bitmap(CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
-  {
-    SelectScope selected(memory, bitmap.get());
-    {
-      TGdiCanvas canvas(memory);
-      canvas.SetBrushColor(grid_.Color());
-      canvas.FillRect({0, 0, client.right, client.bottom});
-      const RECT& area = paint.area();
-      grid_.Paint(canvas, {area.left, area.top, area.right, area.bottom});
-    }
-    const RECT& area = paint.area();
-    BitBlt(paint.dc(), area.left, area.top, area.right - area.left, area.bottom - area.top, memory,
-           area.left, area.top, SRCCOPY);
+  if (!memory || !bitmap) {
+    paintInto(paint.dc());  // short of GDI resources: flicker rather than nothing
+    return;
   }
-  DeleteDC(memory);
+  SelectScope selected(memory.get(), bitmap.get());
+  paintInto(memory.get());
+  BitBlt(paint.dc(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+         memory.get(), area.left, area.top, SRCCOPY);
 }
 
 void TGridControl::VerticalScroll(WORD code) {
@@ -193,11 +216,9 @@ LRESULT TGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       grid_.KeyDown(key, ShiftState());
       return 0;
     }
-    case WM_CHAR: {
-      char key = static_cast<char>(wParam);
-      grid_.KeyPress(key);
+    case WM_CHAR:
+      grid_.CharInput(static_cast<char>(wParam));
       return 0;
-    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       ::SetFocus(Handle());
@@ -211,12 +232,28 @@ LRESULT TGridControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
       grid_.MouseMove(ShiftState(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
-    case WM_LBUTTONUP:
-      if (GetCapture() == Handle()) ReleaseCapture();
+    case WM_LBUTTONUP: {
+      // The release first: letting the capture go sends WM_CAPTURECHANGED,
+      // which would end the press before its click counted. Let go also when
+      // the release fails (a sort handler's error).
+      struct ReleaseAfter {
+        HWND window;
+        ~ReleaseAfter() {
+          if (GetCapture() == window) ReleaseCapture();
+        }
+      } release{Handle()};
       grid_.MouseUp(TMouseButton::mbLeft, ShiftState(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
+    }
+    case WM_CAPTURECHANGED:
+      grid_.CancelMouse();
+      return 0;
+    case WM_CANCELMODE:
+      grid_.CancelMouse();
+      if (GetCapture() == Handle()) ReleaseCapture();
+      return 0;
     case WM_MOUSEWHEEL:
-      grid_.MouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      grid_.MouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), WheelScrollLines());
       return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) {

@@ -12,6 +12,8 @@
 
 namespace velloran {
 
+class TInplaceEdit;
+
 class TGridControl : public TWinControl, public GridHost {
  public:
   TGridControl(TComponent* owner, TCustomGrid& grid, const ControlArgs& args);
@@ -28,18 +30,24 @@ class TGridControl : public TWinControl, public GridHost {
   void SetVisible(bool visible) override { TWinControl::SetVisible(visible); }
   bool Focused() const override;
   TPoint ClientToScreen(TPoint point) const override;
+  GridEditor& Editor() override;
+
+  // The keys held down now, as the grid counts them.
+  static unsigned ShiftState();
 
   static constexpr const char* ClassName = "VelloranGrid";
 
  protected:
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The editor this grid edits with; the control owns it.
+  virtual TInplaceEdit& CreateEditor();
 
  private:
   void Paint();
   void VerticalScroll(WORD code);
-  static unsigned ShiftState();
 
   TCustomGrid& grid_;
+  TInplaceEdit* editor_ = nullptr;
   TCursorKind cursor_ = TCursorKind::Default;
   bool updatingScrollBar_ = false;
   bool scrollBarAgain_ = false;

@@ -71,6 +71,7 @@ int TKGridColumn::Index() const {
 }
 
 void TKGridColumn::SetIndex(int index) {
+  Grid()->CheckNotSorting();
   int current = Index();
   if (index < 0 || index >= collection_->Count() || index == current) return;
   collection_->Move(current, index);
@@ -153,6 +154,7 @@ void TKGridColumn::SetName(const std::string& name) {
 
 void TKGridColumn::SetSortOrder(TColumnSorting order) {
   if (order == sortOrder_) return;
+  Grid()->CheckNotSorting();
   sortOrder_ = order;
   TKStringGrid& grid = *Grid();
   if (grid.AutoSort() && order != TColumnSorting::csNone) {
@@ -172,6 +174,7 @@ void TKGridColumn::SetSortOrder(TColumnSorting order) {
 
 void TKGridColumn::SetVisible(bool visible) {
   if (visible == visible_) return;
+  Grid()->CheckNotSorting();
   visible_ = visible;
   TKStringGrid& grid = *Grid();
   grid.UpdateVisibleColumns();
@@ -197,6 +200,7 @@ void TKGridColumn::SetGridIndex(int index) {
   if (index == gridIndex_) return;
   if (index < 0) throw EKGridError("Wrong column index");
   TKStringGrid& grid = *Grid();
+  grid.CheckNotSorting();
   if (grid.LoadingLayout()) {
     gridIndex_ = index;
     return;
@@ -323,6 +327,7 @@ void TKGridColumnList::Renumber() {
 TKGridColumns::~TKGridColumns() = default;
 
 TKGridColumn& TKGridColumns::AddColumn() {
+  grid_->CheckNotSorting();
   items_.push_back(std::make_unique<TKGridColumn>(*this));
   TKGridColumn& column = *items_.back();
   auto& visible = const_cast<TKGridColumnList&>(grid_->VisibleColumns());
@@ -340,6 +345,7 @@ TKGridColumn* TKGridColumns::FindColumn(std::string_view name) const {
 }
 
 void TKGridColumns::Delete(int index) {
+  grid_->CheckNotSorting();
   if (index < 0 || index >= Count()) return;
   std::unique_ptr<TKGridColumn> column = std::move(items_[index]);
   items_.erase(items_.begin() + index);
@@ -349,6 +355,7 @@ void TKGridColumns::Delete(int index) {
 }
 
 void TKGridColumns::Clear() {
+  grid_->CheckNotSorting();
   while (Count() > 0) Delete(Count() - 1);
 }
 
@@ -363,7 +370,7 @@ void TKGridColumns::DropSortCaches() {
 }
 
 void TKGridColumns::ClearRows() {
-  DropSortCaches();
+  grid_->CheckNotSorting();
   for (auto& column : items_) column->cells_.clear();
   rowStore_.clear();
   freeStores_.clear();
@@ -381,12 +388,12 @@ int TKGridColumns::TakeStore() {
 }
 
 void TKGridColumns::InsertRowCells(int row) {
-  DropSortCaches();
+  grid_->CheckNotSorting();
   rowStore_.insert(rowStore_.begin() + row, TakeStore());
 }
 
 void TKGridColumns::AppendRows(int count) {
-  DropSortCaches();
+  grid_->CheckNotSorting();
   int reused = std::min<int>(count, static_cast<int>(freeStores_.size()));
   for (int i = 0; i < reused; ++i) rowStore_.push_back(TakeStore());
   int fresh = count - reused;
@@ -400,7 +407,7 @@ void TKGridColumns::DeleteRowCells(int row) {
 }
 
 void TKGridColumns::DeleteRowRange(int first, int count) {
-  DropSortCaches();
+  grid_->CheckNotSorting();
   for (int row = first; row < first + count; ++row) {
     int store = rowStore_[row];
     // Free the texts now; the slot is used again by the next new row.

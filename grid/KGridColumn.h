@@ -122,15 +122,11 @@ class TKGridColumn {
     if (!sortCache_.keys.empty()) {
       const SortKey& x = sortCache_.keys[a];
       const SortKey& y = sortCache_.keys[b];
-      // Without branches where it can: a sort's comparisons are coin tosses to
-      // the processor, and every wrong guess costs more than the comparison.
-      int byPrefix = (x.prefix > y.prefix) - (x.prefix < y.prefix);
-      int byPrefix2 = (x.prefix2 > y.prefix2) - (x.prefix2 < y.prefix2);
-      int byLength = (x.shortLength > y.shortLength) - (x.shortLength < y.shortLength);
-      int byKey = byPrefix != 0 ? byPrefix : byPrefix2;
-      bool bothShort = (x.shortLength <= 16) & (y.shortLength <= 16);
+      if (x.prefix != y.prefix) return x.prefix < y.prefix ? -1 : 1;
+      if (x.prefix2 != y.prefix2) return x.prefix2 < y.prefix2 ? -1 : 1;
       // Equal first sixteen bytes: for texts that short the length decides.
-      if (byKey != 0 || bothShort) return byKey != 0 ? byKey : byLength;
+      if (x.shortLength <= 16 && y.shortLength <= 16)
+        return (x.shortLength > y.shortLength) - (x.shortLength < y.shortLength);
     }
     return CompareFullTexts(a, b);
   }
@@ -263,7 +259,7 @@ class TKGridColumns {
   int TakeStore();
   // Puts the stores back in row order once many rows were deleted.
   void CompactIfSparse();
-  // A change of rows in the middle of a sort makes what the sort kept stale.
+  // What the sort kept, once it is over. (Rows can not change while it runs.)
   void DropSortCaches();
 
   TKStringGrid* grid_;

@@ -1,5 +1,6 @@
 // Mouse and keyboard of the server grid: header clicks that sort, sizing of
-// fixed columns, Ctrl+Return, and the context-menu position.
+// fixed columns, Ctrl+Return, the context-menu position, and the decisions of
+// in-place editing (may it open, its texts, Escape).
 #include <cstdlib>
 
 #include "grid/kstrgrid.h"
@@ -105,7 +106,23 @@ void TKStringGrid::MouseUp(TMouseButton button, unsigned shift, int x, int y) {
   TCustomGrid::MouseUp(button, shift, x, y);
 }
 
+void TKStringGrid::CancelMouse() {
+  // A header press ends without a click; a fixed column keeps the width it has by now.
+  pressedHeader_ = -1;
+  if (sizingFixedActive_) {
+    sizingFixedActive_ = false;
+    ColWidthsChanged();
+  }
+  TCustomGrid::CancelMouse();
+}
+
 void TKStringGrid::KeyDown(int& key, unsigned shift) {
+  if (key == VK_Escape && !(shift & ssCtrl) && OpenEditor() && OpenEditor()->Shown() &&
+      !(Options() & goAlwaysShowEditor)) {
+    CancelEdit();
+    key = 0;
+    return;
+  }
   if (key == VK_Return && (shift & ssCtrl)) {
     // Its character arrives as a line feed; see KeyPress.
     key = 0;
@@ -114,8 +131,44 @@ void TKStringGrid::KeyDown(int& key, unsigned shift) {
   TCustomGrid::KeyDown(key, shift);
 }
 
+void TKStringGrid::CancelEdit() {
+  struct Cancelling {
+    bool& flag;
+    explicit Cancelling(bool& f) : flag(f) { flag = true; }
+    ~Cancelling() { flag = false; }
+  } cancelling(cancelling_);
+  const int col = CurrentCol();
+  const int row = CurrentRow();
+  std::string text = Cells(col, row);
+  OpenEditor()->SetText(text);
+  // Closing writes the restored text back, without OnSetEditText.
+  HideEditor();
+  if (OnCancelEdit) OnCancelEdit(*this, col, row, text);
+}
+
+bool TKStringGrid::CanEditShow() const {
+  if (!TCustomGrid::CanEditShow() || empty_ || visibleColumns_.Count() == 0) return false;
+  const int col = CurrentCol();
+  return col >= 0 && col < visibleColumns_.Count() && !VisibleColumn(col).ReadOnly();
+}
+
+std::string TKStringGrid::GetEditText(int col, int row) {
+  if (empty_ || visibleColumns_.Count() == 0) return {};
+  std::string value = Cells(col, row - 1);
+  if (OnGetEditText) OnGetEditText(*this, col, row - 1, value);
+  return value;
+}
+
+void TKStringGrid::SetEditText(int col, int row, const std::string& value) {
+  if (!cancelling_) {
+    if (empty_ || visibleColumns_.Count() == 0 || row == 0) return;
+    if (OnSetEditText) OnSetEditText(*this, col, row - 1, value);
+  }
+  SetCells(col, row - 1, value);
+}
+
 void TKStringGrid::KeyPress(char& key) {
-  if (key == '\n') {
+  if (key == '\n' && !EditorMode()) {
     SetCellFlags(CurrentCol(), CurrentRow(), CellFlags(CurrentCol(), CurrentRow()) | MultiLineFlag);
     char enter = '\r';
     TCustomGrid::KeyPress(enter);

@@ -43,6 +43,7 @@ void TKGridColumns::SaveToRegistry(const std::string& keyPath) {
 }
 
 void TKGridColumns::LoadFromRegistry(const std::string& keyPath, int mode) {
+  grid_->CheckNotSorting();
   if (mode == 2) Clear();
   std::unique_ptr<RegistryAccess> registry = grid_->OpenRegistry();
   if (!registry->OpenKey(keyPath, false)) return;

@@ -37,6 +37,8 @@ std::unique_ptr<RegistryAccess> TKStringGrid::OpenRegistry() const {
 // ---- rows
 
 void TKStringGrid::SetRowCount(int rows) {
+  CheckNotSorting();
+  HideEditor();
   rows = std::max(rows, 0);
   int current = RowCount();
   if (rows == current) return;
@@ -58,6 +60,8 @@ void TKStringGrid::AddRows(int count) {
 }
 
 void TKStringGrid::InsertRow(int row) {
+  CheckNotSorting();
+  HideEditor();
   columns_.InsertRowCells(row);
   int rows = (empty_ ? 0 : RowCount()) + 1;
   empty_ = false;
@@ -81,11 +85,15 @@ void TKStringGrid::DeleteRows(int first, int last) {
 }
 
 void TKStringGrid::DeleteRow(int row) {
+  CheckNotSorting();
+  HideEditor();
   CheckRow(row);
   DeleteRows(row, row);
 }
 
 void TKStringGrid::Clear() {
+  CheckNotSorting();
+  HideEditor();
   columns_.ClearRows();
   empty_ = true;
   SetFrameRowCount(2);
@@ -93,6 +101,10 @@ void TKStringGrid::Clear() {
 }
 
 // ---- cells
+
+void TKStringGrid::CheckNotSorting() const {
+  if (Sorting()) throw EKGridError(SortRunningError);
+}
 
 void TKStringGrid::CheckColumn(int col) const {
   if (col < 0 || col >= visibleColumns_.Count()) throw EKGridError("Wrong column index");
@@ -324,6 +336,10 @@ void TKStringGrid::QuickSort(int left, int right) {
 }
 
 void TKStringGrid::Sort() {
+  CheckNotSorting();
+  // What was typed belongs to the row under the editor now, not to the one
+  // that the sort will move there.
+  HideEditor();
   TKGridColumnList sorted;
   for (TKGridColumn* column : visibleColumns_)
     if (column->SortOrder() != TColumnSorting::csNone) sorted.Add(column);

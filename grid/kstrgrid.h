@@ -8,8 +8,12 @@
 // scraper and the add-servers run.
 //
 // Threading: user-interface thread only. OnCompareRows runs inside Sort; its
-// reads of Cells see the rows as moved so far. Changing the number of rows or
-// columns from inside a sort is allowed but makes the rest of that sort slow.
+// reads of Cells see the rows as moved so far, and it may write cells. What
+// would pull the rows or columns from under the running sort is refused with
+// EKGridError (SortRunningError) while a sort runs: changing the number of
+// rows (RowCount, InsertRow, DeleteRow, Clear), adding, deleting, moving,
+// showing or hiding columns (AddColumn, Delete, Clear, LoadFromRegistry,
+// SetIndex, SetGridIndex, SetVisible), a column's SortOrder, and Sort itself.
 
 #include <cstdint>
 #include <functional>
@@ -125,6 +129,16 @@ class TKStringGrid : public TCustomGrid, public CellTable {
       OnDrawHeader;
   std::function<void(TKStringGrid& sender, int col)> OnHeaderClick;
   std::function<void(TKStringGrid& sender, int x, int y)> OnContextPopup;
+  // Editing (display column, data row). OnGetEditText may change what the
+  // editor shows; OnSetEditText comes before the edited text is written;
+  // OnCancelEdit after Escape put the cell's text back; OnSelChange when the
+  // length of the editor's selection changed.
+  std::function<void(TKStringGrid& sender, int col, int row, std::string& value)> OnGetEditText;
+  std::function<void(TKStringGrid& sender, int col, int row, const std::string& value)>
+      OnSetEditText;
+  std::function<void(TKStringGrid& sender, int col, int row, const std::string& value)>
+      OnCancelEdit;
+  std::function<void(TKStringGrid& sender)> OnSelChange;
 
   // Used by the columns.
   void UpdateVisibleColumns();
@@ -139,6 +153,8 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   // The index of data row Row in the columns' cell stores.
   int StoredRow(int row) const { return columns_.StoredRow(row); }
   bool Sorting() const { return sortedColumns_ != nullptr; }
+  // Raises EKGridError while a sort runs (see the top of this header).
+  void CheckNotSorting() const;
   // The header column under X (in the header band), or -1.
   int HeaderColumnAt(int x) const;
   // The fixed column whose right edge is within reach of X in the header band, or -1.
@@ -150,11 +166,19 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void MouseDown(TMouseButton button, unsigned shift, int x, int y) override;
   void MouseMove(unsigned shift, int x, int y) override;
   void MouseUp(TMouseButton button, unsigned shift, int x, int y) override;
+  void CancelMouse() override;
   void ContextMenu(int screenX, int screenY) override;
 
   void ExchangeRows(int a, int b);
   int CompareRows(int a, int b);
   int DefaultCompare(int a, int b) const;
+
+  // The may-edit test: the framework's conditions, a visible column that is
+  // not ReadOnly under the focus, and data rows.
+  bool CanEditShow() const override;
+  // Edit texts by display column and grid row.
+  std::string GetEditText(int col, int row) override;
+  void SetEditText(int col, int row, const std::string& value) override;
 
  protected:
   void DrawCell(TCanvas& canvas, int col, int row, const TRect& rect, unsigned state) override;
@@ -170,6 +194,8 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void QuickSort(int left, int right);
   void SetColorProperty(TColor& field, TColor color);
   void SortAfterOrderChange();
+  // Escape while the editor is open: the cell's text back, the editor closed.
+  void CancelEdit();
   TKGridColumn& VisibleColumn(int col) const { return *visibleColumns_[col]; }
 
   TKGridColumns columns_{*this};
@@ -181,6 +207,8 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   bool suspendWidthFeedback_ = false;
   bool loadingLayout_ = false;
   bool visible_ = true;
+  // Escape is putting the cell's text back: the write skips OnSetEditText.
+  bool cancelling_ = false;
 
   TColor activeHeaderColor_ = clGray;
   TFont activeHeaderFont_{"MS Sans Serif", -11, static_cast<unsigned>(TFontStyle::Bold), clWhite};
@@ -208,6 +236,10 @@ class TKStringGrid : public TCustomGrid, public CellTable {
 
   RegistryFactory registry_;
 };
+
+// What a change refused during a sort raises.
+inline constexpr const char* SortRunningError =
+    "Rows and columns can not change while the grid sorts";
 
 // The key path of the main window's column layout.
 inline constexpr const char* ServerListKey = "\\Software\\Velloran\\ServerList";

@@ -7,6 +7,7 @@
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/GridControl.h"
+#include "framework/Exception.h"
 #include "framework/Registry.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -107,18 +108,142 @@ TEST_F(LiveGrid, SelectionAndScrollBarFollowTheRows) {
 TEST_F(LiveGrid, AClickOnAHeaderSorts100000RowsQuickly) {
   Fill(100000);
   application.ProcessMessages();
-  LARGE_INTEGER frequency, start, end;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  Click(530, 8);                  // Users
-  application.ProcessMessages();  // and the repaint it asked for
-  QueryPerformanceCounter(&end);
-  double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-  RecordProperty("header_click_seconds", std::to_string(seconds));
-  std::printf("header click on 100000 rows: %.3f s\n", seconds);
+  // A click and the repaint it asked for.
+  auto timedClick = [&](int x) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    Click(x, 8);
+    application.ProcessMessages();
+    QueryPerformanceCounter(&end);
+    return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+  };
+  double byNumber = timedClick(530);  // Users
   EXPECT_EQ(grid.Columns()[4]->SortOrder(), TColumnSorting::csAsc);
   EXPECT_EQ(grid.Cells(4, 0), "4999");
-  EXPECT_LT(seconds, 2.0);  // the goal is 0.5 s; the bound leaves room for a loaded machine
+  double byText = timedClick(100);  // Server
+  EXPECT_EQ(grid.Cells(0, 0), "server0");
+  RecordProperty("header_click_seconds", std::to_string(byNumber));
+  std::printf("header click on 100000 rows: %.3f s by number, %.3f s by text\n", byNumber, byText);
+  // The goal is 0.2 s; the bound leaves room for a loaded machine.
+  EXPECT_LT(byNumber, 2.0);
+  EXPECT_LT(byText, 2.0);
+}
+
+TEST_F(LiveGrid, SmallWheelDeltasScrollByTheSystemsLinesPerNotch) {
+  Fill(200);
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  ASSERT_GT(lines, 0u);
+  ASSERT_LT(lines, 40u);  // a setting this test can count with
+  auto wheel = [&](int delta, int times) {
+    for (int i = 0; i < times; ++i)
+      SendMessageA(control->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)),
+                   MAKELPARAM(100, 100));
+  };
+  // Deltas of 10, as precision touchpads send them: a row once they add up to one.
+  int perRow = 120 / static_cast<int>(lines);
+  wheel(-10, perRow / 10 - (perRow % 10 == 0 ? 1 : 0));
+  EXPECT_EQ(grid.TopRow(), 1);
+  wheel(-10, 12 - (perRow / 10 - (perRow % 10 == 0 ? 1 : 0)));
+  EXPECT_EQ(grid.TopRow(), 1 + static_cast<int>(lines));
+  wheel(-120, 1);
+  EXPECT_EQ(grid.TopRow(), 1 + 2 * static_cast<int>(lines));
+  wheel(120, 2);
+  EXPECT_EQ(grid.TopRow(), 1);
+}
+
+TEST_F(LiveGrid, LosingTheCaptureMidDragEndsTheDrag) {
+  Fill(100);
+  HWND window = control->Handle();
+  const int step = grid.DefaultRowHeight() + 1;
+  auto rowY = [&](int dataRow) { return (dataRow + 1) * step + step / 2; };
+  int clicks = 0;
+  grid.OnHeaderClick = [&](TKStringGrid&, int) { ++clicks; };
+
+  // Another window takes the capture (as a pop-up or Alt+Tab does).
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, rowY(2)));
+  EXPECT_EQ(GetCapture(), window);
+  SetCapture(form->Handle());
+  SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, rowY(8)));
+  EXPECT_EQ(grid.Selection(), (TGridRect{0, 2, 6, 2}));
+  ReleaseCapture();
+
+  // The system cancels the mode (a message box opens).
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, rowY(4)));
+  SendMessageA(window, WM_CANCELMODE, 0, 0);
+  EXPECT_NE(GetCapture(), window);
+  SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, rowY(9)));
+  EXPECT_EQ(grid.Selection(), (TGridRect{0, 4, 6, 4}));
+
+  // A header press whose capture went: its release is no click.
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 8));
+  SetCapture(form->Handle());
+  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(100, 8));
+  ReleaseCapture();
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(grid.Columns()[0]->SortOrder(), TColumnSorting::csNone);
+  // A whole click still counts, although letting the capture go tells the grid too.
+  Click(100, 8);
+  EXPECT_EQ(clicks, 1);
+}
+
+// The process's GDI objects. Wine's GetGuiResources is a stub that says 0;
+// there the handle table is counted instead: Wine finds an object by its
+// table index alone, without the upper word of its handle.
+int GdiObjectCount() {
+  DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (count != 0) return static_cast<int>(count);
+  int live = 0;
+  for (ULONG_PTR index = 1; index < 0x10000; ++index)
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
+  return live;
+}
+
+TEST_F(LiveGrid, RepaintsThatFailInACellHookLeakNoGdiObjects) {
+  Fill(50);
+  // The count sees one object more or less (else this test could prove nothing).
+  int empty = GdiObjectCount();
+  HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+  EXPECT_EQ(GdiObjectCount(), empty + 1);
+  DeleteObject(probe);
+  ASSERT_EQ(GdiObjectCount(), empty);
+
+  bool fail = false;
+  int failures = 0;
+  grid.OnDrawCell = [&](TKStringGrid&, int col, int row, const TRect&, unsigned) {
+    if (fail && col == 3 && row == 2) throw Exception("cell hook failed");
+  };
+  auto repaint = [&] {
+    InvalidateRect(control->Handle(), nullptr, FALSE);
+    UpdateWindow(control->Handle());
+  };
+  auto failingRepaint = [&] {
+    // The error reaches the error box; the watcher closes it.
+    fail = true;
+    test::MessageBoxWatcher watcher;
+    repaint();
+    ASSERT_TRUE(watcher.Wait());
+    EXPECT_EQ(watcher.Seen().text, "cell hook failed.");
+    ++failures;
+    fail = false;
+  };
+  // The first paint and the first error box make what the process keeps for
+  // good (fonts, the box's icon).
+  repaint();
+  failingRepaint();
+  application.ProcessMessages();
+  failures = 0;
+  int before = GdiObjectCount();
+  for (int i = 0; i < 1000; ++i) {
+    if (i % 100 == 50)
+      failingRepaint();
+    else
+      repaint();
+  }
+  application.ProcessMessages();
+  EXPECT_EQ(failures, 10);
+  EXPECT_EQ(GdiObjectCount(), before);
 }
 
 TEST(LiveGridLayout, SevenUnnamedColumnsWriteToOneKeyOfTheRealRegistry) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 #include "app/GridCompare.h"
 #include "framework/Exception.h"
+#include "tests/grid/FakeRegistry.h"
 #include "tests/grid/ServerGridFixture.h"
 
 namespace velloran {
@@ -318,6 +320,60 @@ TEST_F(ServerGridTest, HandlerSeesRowsAsMovedSoFarAndAnErrorKeepsThem) {
   std::vector<std::string> values = Column(0);
   std::sort(values.begin(), values.end());
   EXPECT_EQ(values, (std::vector<std::string>{"a", "b", "c", "d"}));  // moved, not lost
+}
+
+TEST_F(ServerGridTest, ChangingRowsOrColumnsFromInsideASortIsRefused) {
+  test::FakeKey root;
+  grid.SetRegistry([&] { return std::make_unique<test::FakeRegistry>(root); });
+  TKGridColumns& columns = grid.Columns();
+  struct Change {
+    const char* name;
+    std::function<void()> run;
+  } changes[] = {
+      {"RowCount", [&] { grid.SetRowCount(1); }},
+      {"Clear", [&] { grid.Clear(); }},
+      {"DeleteRow", [&] { grid.DeleteRow(0); }},
+      {"InsertRow", [&] { grid.InsertRow(0); }},
+      {"AddColumn", [&] { columns.AddColumn(); }},
+      {"Delete", [&] { columns.Delete(6); }},
+      {"Columns.Clear", [&] { columns.Clear(); }},
+      {"LoadFromRegistry", [&] { columns.LoadFromRegistry(ServerListKey, 2); }},
+      {"Visible", [&] { columns[6]->SetVisible(false); }},
+      {"GridIndex", [&] { columns[6]->SetGridIndex(0); }},
+      {"Index", [&] { columns[6]->SetIndex(0); }},
+      {"SortOrder", [&] { columns[1]->SetSortOrder(TColumnSorting::csAsc); }},
+      {"Sort", [&] { grid.Sort(); }},
+  };
+  for (const Change& change : changes) {
+    Fill({{"c", "1"}, {"a", "2"}, {"d", "3"}, {"b", "4"}});
+    std::string refused;
+    bool tried = false;
+    grid.OnCompareRows = [&](const TKGridColumnList&, int a, int, int&) {
+      // Writing a cell stays allowed.
+      grid.SetCells(2, a, "seen");
+      if (tried) return;
+      tried = true;
+      try {
+        change.run();
+      } catch (const EKGridError& error) {
+        refused = error.what();
+      }
+    };
+    ClickHeader(ServerX);
+    EXPECT_EQ(refused, SortRunningError) << change.name;
+    // The sort went on over the same rows and columns.
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "b", "c", "d"})) << change.name;
+    EXPECT_EQ(columns.Count(), 7) << change.name;
+    EXPECT_EQ(grid.VisibleColumns().Count(), 7) << change.name;
+    EXPECT_EQ(columns[6]->GridIndex(), 6) << change.name;
+    EXPECT_EQ(columns[1]->SortOrder(), TColumnSorting::csNone) << change.name;
+    grid.OnCompareRows = nullptr;
+    columns[0]->SetSortOrder(TColumnSorting::csNone);
+  }
+  // After the sort the same changes work again.
+  grid.SetRowCount(1);
+  columns.Delete(6);
+  EXPECT_EQ(columns.Count(), 6);
 }
 
 TEST_F(ServerGridTest, ContradictoryHandlerCannotRunOffTheRows) {

@@ -221,15 +221,16 @@ TEST(Psock, ReadLnKeepsLineEndsAndDropsALineCutByTheClose) {
   EXPECT_EQ(lines, (std::vector<std::string>{"one\r\n", "two\n", "three\r\n", "", ""}));
 }
 
-TEST(Psock, ReadLnRefusesALineLongerThanItsBuffer) {
+TEST(Psock, ReadLnTakesALineThatFillsItsBufferAndRefusesALongerOne) {
   LoopbackReply reply;
   reply.readRequest = false;
-  reply.head = std::string(70000, 'a') + "\n";
+  reply.head = std::string(65535, 'a') + "\n" + std::string(65536, 'b') + "\n";
   reply.end = LoopbackReply::End::Stall;
   LoopbackServer server({reply});
   Fixture f(0);
   f.ConnectTo("127.0.0.1", server.Port());
-  EXPECT_EQ(ErrorOf([&] { f.sock.ReadLn(); }), "Line too long");
+  EXPECT_EQ(f.sock.ReadLn(), std::string(65535, 'a') + "\n");
+  EXPECT_EQ(ErrorOf([&] { f.sock.ReadLn(); }), "Line longer than 65536 bytes");
 }
 
 TEST(Psock, CaptureStringTakesEveryBlockUntilTheClose) {

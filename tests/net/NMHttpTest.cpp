@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/net/NetTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempFiles.h"
 
@@ -14,9 +15,9 @@ namespace velloran {
 namespace {
 
 using test::LoopbackReply;
+using test::ErrorOf;
 using test::LoopbackServer;
-
-constexpr int SafetyTimeOut = 10000;
+using test::SafetyTimeOut;
 
 const std::string Accept =
     "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
@@ -68,16 +69,6 @@ struct Client {
   }
   long Count(const std::string& entry) const { return std::count(log.begin(), log.end(), entry); }
 };
-
-template <typename Operation>
-std::string ErrorOf(Operation&& operation) {
-  try {
-    operation();
-  } catch (const Exception& error) {
-    return error.Message();
-  }
-  return "(no error)";
-}
 
 TEST(NMHttp, GetSendsTheRequestAndDeliversTheReplyInOrder) {
   const std::string page = "<html>" + std::string(150000, 'x') + "</html>";

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/net/NetTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 
 namespace velloran {
 namespace {
 
 using test::LoopbackReply;
+using test::ErrorOf;
 using test::LoopbackServer;
-
-// Every test's safety net: no wait may last longer than this.
-constexpr int SafetyTimeOut = 10000;
+using test::SafetyTimeOut;
 
 // A name that fails to resolve without asking any name server: its first
 // label is longer than a DNS label may be.
@@ -43,16 +43,6 @@ struct Fixture {
     sock.Connect();
   }
 };
-
-template <typename Operation>
-std::string ErrorOf(Operation&& operation) {
-  try {
-    operation();
-  } catch (const Exception& error) {
-    return error.Message();
-  }
-  return "(no error)";
-}
 
 // The CPU time this thread has used, in milliseconds.
 double ThreadCpuMs() {

@@ -683,9 +683,9 @@ void TPowersock::CaptureString(std::string& text, std::int64_t maximum) {
   text.clear();
   bytesRecvd_ = 0;
   CaptureBlocks(
-      [&text](const char* data, int size) {
-        if (static_cast<std::int64_t>(text.size()) + size > CaptureLimit)
-          throw ESockError("Received text longer than " + std::to_string(CaptureLimit) + " bytes");
+      [this, &text](const char* data, int size) {
+        if (static_cast<std::int64_t>(text.size()) + size > captureLimit_)
+          throw ESockError("Received text longer than " + std::to_string(captureLimit_) + " bytes");
         text.append(data, size);
       },
       [&] { return maximum != -1 && static_cast<std::int64_t>(text.size()) >= maximum; });

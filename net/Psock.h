@@ -98,7 +98,7 @@ class TPowersock : public TComponent {
   static constexpr int HostEntBufferSize = 1024;
   // The most a text may receive: past it CaptureString ends with an error
   // instead of growing without bound.
-  static constexpr std::int64_t CaptureLimit = std::int64_t{256} * 1024 * 1024;
+  static constexpr std::int64_t DefaultCaptureLimit = std::int64_t{256} * 1024 * 1024;
 
   explicit TPowersock(TComponent* owner);
   ~TPowersock() override;
@@ -181,6 +181,8 @@ class TPowersock : public TComponent {
   // Sleeps until a message for this thread arrives, then handles what is pending.
   void WaitForNotice();
 
+  std::int64_t CaptureLimit() const { return captureLimit_; }
+  void SetCaptureLimit(std::int64_t value) { captureLimit_ = value; }
   void SetBytesTotal(std::int32_t value) { bytesTotal_ = value; }
   void SetReplyNumber(int value) { replyNumber_ = value; }
   bool Canceled() const { return canceled_; }
@@ -226,6 +228,7 @@ class TPowersock : public TComponent {
   int port_ = 0;
   std::int32_t bytesTotal_ = 0;
   std::int64_t bytesRecvd_ = 0;
+  std::int64_t captureLimit_ = DefaultCaptureLimit;
   bool waitDone_ = false;
   WSADATA wsaData_{};
   sockaddr_in remoteAddress_{};

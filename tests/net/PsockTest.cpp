@@ -13,10 +13,11 @@
 namespace velloran {
 namespace {
 
-using test::LoopbackReply;
 using test::ErrorOf;
+using test::LoopbackReply;
 using test::LoopbackServer;
 using test::SafetyTimeOut;
+using test::ThreadCpuMs;
 
 // A name that fails to resolve without asking any name server: its first
 // label is longer than a DNS label may be.
@@ -43,17 +44,6 @@ struct Fixture {
     sock.Connect();
   }
 };
-
-// The CPU time this thread has used, in milliseconds.
-double ThreadCpuMs() {
-  FILETIME created, exited, kernel, user;
-  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-  auto ms = [](const FILETIME& time) {
-    return ((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) /
-           10000.0;
-  };
-  return ms(kernel) + ms(user);
-}
 
 TEST(Psock, ErrorTexts) {
   TPowersock sock(nullptr);

@@ -36,6 +36,7 @@
 #include "framework/Component.h"
 #include "framework/Exception.h"
 #include "framework/Handles.h"
+#include "framework/StringList.h"
 
 namespace velloran {
 
@@ -137,7 +138,7 @@ class TPowersock : public TComponent {
   void SetProxyPort(int value) { proxyPort_ = value; }
 
   const std::string& Status() const { return status_; }
-  const std::vector<std::string>& WSAInfo() const { return wsaInfo_; }
+  const TStringList& WSAInfo() const { return wsaInfo_; }
   std::int64_t BytesSent() const { return bytesSent_; }
   std::int64_t BytesRecvd() const { return bytesRecvd_; }
   std::int32_t BytesTotal() const { return bytesTotal_; }
@@ -211,7 +212,7 @@ class TPowersock : public TComponent {
   void DropSocketNotices();
 
   std::vector<char> lineBuffer_;
-  std::vector<std::string> wsaInfo_;
+  TStringList wsaInfo_;
   std::int64_t bytesSent_ = 0;
   bool canceled_ = false;
   bool beingDestroyed_ = false;

@@ -218,6 +218,7 @@ void TPowersock::InitWinsock() {
 }
 
 void TPowersock::OpenSocket(bool linger) {
+  closeNoticed_ = false;
   socket_.reset(socket(AF_INET, SOCK_STREAM, linger ? IPPROTO_TCP : 0));
   if (!socket_) {
     SocketError(WSAEWOULDBLOCK);
@@ -284,6 +285,7 @@ void TPowersock::SocketMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case FD_CLOSE:
+      closeNoticed_ = true;
       // While unread data remains the reader meets the end itself.
       if (!DataAvailable()) RequestCloseSocket();
       break;
@@ -669,6 +671,13 @@ void TPowersock::CaptureBlocks(const std::function<void(const char*, int)>& stor
       bytesRecvd_ += received;
       if (OnPacketRecvd) OnPacketRecvd(this);
       TimerOn();
+      // A short block took all that had come, and this recv re-armed the read
+      // notice: sleep until it (or any message) comes instead of asking again
+      // at once. After the close notice no further notice comes, so read on.
+      if (received < BlockSize && !closeNoticed_) {
+        WaitForNotice();
+        continue;
+      }
     } else {
       if (ReceiveFailed()) break;
       continue;

@@ -84,7 +84,9 @@ void ParseURL(RequestTarget& target) {
 
   if (target.RequestPath.empty()) {
     target.RequestPath.assign(1, '/');  // not = "/": GCC 12 warns of a false overlap
-    target.URL += "/";
+    // "http://host/" has its path already: NthCharPos does not count a last
+    // "/". A second "/" would make the next pass (or a proxy) ask for "//".
+    if (!url.ends_with('/')) target.URL += "/";
   }
 }
 

@@ -23,7 +23,8 @@ struct RequestTarget {
 };
 
 // Sets RequestPath (at most 256 characters), Host and Port from URL, and
-// appends "/" to a URL without a path:
+// appends "/" to a URL without a path ("http://host" becomes "http://host/",
+// which stays as it is); parsing the result again gives the same fields:
 // - "Empty URL" (Exception) for an empty URL; Port 0 becomes 80 first;
 // - a URL with ":" has a scheme (the text before it, any case): "gopher" sets
 //   Port 70, "ftp" 21, "https" raises "HTTP Secure Socket is not supported",

@@ -60,7 +60,7 @@ TEST(ParseURL, SplitsPathHostAndPort) {
       {"http://list.example/list.php", "", 0, "http://list.example/list.php", "/list.php",
        "list.example", 80},
       {"http://list.example", "", 0, "http://list.example/", "/", "list.example", 80},
-      {"http://list.example/", "", 0, "http://list.example//", "/", "list.example", 80},
+      {"http://list.example/", "", 0, "http://list.example/", "/", "list.example", 80},
       {"http://h:8080/a", "", 0, "http://h:8080/a", "/a", "h", 8080},
       {"HTTP://h/a?x=1/2", "", 21, "HTTP://h/a?x=1/2", "/a?x=1/2", "h", 80},  // a scheme resets
       {"/list.php", "prev", 8080, "/list.php", "/list.php", "prev", 8080},    // no scheme: kept
@@ -68,7 +68,7 @@ TEST(ParseURL, SplitsPathHostAndPort) {
       {"h:81/a", "prev", 8080, "h:81/a", "/a", "h", 81},
       {"h", "prev", 0, "h/", "/", "h", 80},
       {"ftp://f/pub", "", 0, "ftp://f/pub", "/pub", "f", 21},
-      {"Gopher://g/", "", 0, "Gopher://g//", "/", "g", 70},
+      {"Gopher://g/", "", 0, "Gopher://g/", "/", "g", 70},
       {"//h/a", "", 7, "//h/a", "/a", "h", 7},
       {"http:///a", "prev", 0, "http:///a", "/a", "prev", 80},  // empty host: kept
       {"http://h:0/a", "", 0, "http://h:0/a", "/a", "h", 0},
@@ -84,6 +84,19 @@ TEST(ParseURL, SplitsPathHostAndPort) {
     EXPECT_EQ(target.RequestPath, c.path) << c.url;
     EXPECT_EQ(target.Host, c.hostAfter) << c.url;
     EXPECT_EQ(target.Port, c.portAfter) << c.url;
+  }
+}
+
+TEST(ParseURL, ASecondPassAsksForTheSamePath) {
+  // A reply of 303 to 399 runs the same URL again, after ParseURL changed it.
+  for (std::string url : {"http://h", "http://h/", "h", "http://h:81", "http://h/a/"}) {
+    RequestTarget first;
+    first.URL = url;
+    ParseURL(first);
+    RequestTarget second = first;
+    ParseURL(second);
+    EXPECT_EQ(second.URL, first.URL) << url;
+    EXPECT_EQ(second.RequestPath, first.RequestPath) << url;
   }
 }
 

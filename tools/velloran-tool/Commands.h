@@ -14,5 +14,8 @@ int Sort(const Arguments& arguments);
 int Dump(const Arguments& arguments);
 int Scrape(const Arguments& arguments);
 int Gif(const Arguments& arguments);
+#ifdef _WIN32
+int Get(const Arguments& arguments);
+#endif
 
 }  // namespace velloran::tool

@@ -23,6 +23,9 @@ const Command commands[] = {
     {"dump", "dump FILE           the rows of a cache file, 7 tab-separated cells a line", &velloran::tool::Dump},
     {"scrape", "scrape PAGE FILE    the list page PAGE scraped into the cache file FILE", &velloran::tool::Scrape},
     {"gif", "gif FILE [PAM-FILE] the facts of a GIF file, and its composed frames as a PAM file", &velloran::tool::Gif},
+#ifdef _WIN32
+    {"get", "get [--no-redirect] URL [HEADER-FILE BODY-FILE]   one Get with the program's client: its events, results and files", &velloran::tool::Get},
+#endif
 };
 
 int Usage() {

@@ -673,8 +673,10 @@ void TPowersock::CaptureBlocks(const std::function<void(const char*, int)>& stor
       TimerOn();
       // A short block took all that had come, and this recv re-armed the read
       // notice: sleep until it (or any message) comes instead of asking again
-      // at once. After the close notice no further notice comes, so read on.
-      if (received < BlockSize && !closeNoticed_) {
+      // at once. After the close notice no further notice comes, so read on;
+      // nor after a handler that let messages run saw the close and replaced
+      // the socket, which clears that flag.
+      if (received < BlockSize && !closeNoticed_ && connected_) {
         WaitForNotice();
         continue;
       }

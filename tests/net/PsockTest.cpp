@@ -253,6 +253,28 @@ TEST(Psock, CaptureAfterAnIgnoredCloseNoticeEndsAtOnce) {
   EXPECT_LT(GetTickCount() - start, 2000u);
 }
 
+TEST(Psock, CaptureEndsWhenAPacketHandlerLetsTheCloseNoticeRun) {
+  // The main window's OnPacketRecvd handles pending messages; the peer's close
+  // is then handled there and the socket replaced before the capture goes on.
+  LoopbackReply reply;
+  reply.readRequest = false;
+  reply.chunks = {"abc", "def"};
+  reply.delayMs = 50;
+  LoopbackServer server({reply});
+  Fixture f(0);
+  f.sock.OnPacketRecvd = [](TComponent*) {
+    Sleep(100);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  };
+  f.ConnectTo("127.0.0.1", server.Port());
+  std::string text;
+  DWORD start = GetTickCount();
+  f.sock.CaptureString(text, -1);
+  EXPECT_EQ(text, "abcdef");
+  EXPECT_LT(GetTickCount() - start, 5000u);
+}
+
 TEST(Psock, CaptureStringStopsAtItsMaximumAfterABlock) {
   LoopbackReply reply;
   reply.readRequest = false;

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <utility>
 
 #include "app/AddServers.h"
 #include "app/CacheFile.h"
@@ -61,7 +62,8 @@ EditArgs InfoEdit(int left, int top, int width, int height, const char* text, in
 
 }  // namespace
 
-TForm1::TForm1(TComponent* owner) : TForm(owner, MainWindowArgs()) {
+TForm1::TForm1(TComponent* owner, std::string listUrl)
+    : TForm(owner, MainWindowArgs()), listUrl_(std::move(listUrl)) {
   SetUpServerGrid(Grid);
   Grid.SetRegistry([] { return std::unique_ptr<RegistryAccess>(std::make_unique<TRegistry>()); });
   CreateControls();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/ListAddress.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
@@ -15,7 +16,8 @@ namespace velloran {
 
 class TForm1 : public TForm {
  public:
-  explicit TForm1(TComponent* owner);
+  // ListUrl: the address of the server-list page that "Refresh" downloads.
+  explicit TForm1(TComponent* owner, std::string listUrl = BuiltInListUrl());
   ~TForm1() override;
 
   static constexpr const char* Caption = "Velloran 1.1 [for WinMX 3] ";
@@ -66,6 +68,8 @@ class TForm1 : public TForm {
   void FormCreate();
   void OpenPage(const char* address);
   std::string CachePath() const;
+
+  const std::string listUrl_;
 };
 
 }  // namespace velloran

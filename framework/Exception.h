@@ -28,9 +28,10 @@ class ESockError : public Exception {
  public:
   using Exception::Exception;
 };
-class EAbortError : public Exception {
+// A transfer was cancelled or timed out.
+class EAbortError : public ESockError {
  public:
-  using Exception::Exception;
+  using ESockError::ESockError;
 };
 
 // The server grid: a bad index, or a column layout that can't be stored.

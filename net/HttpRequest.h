@@ -1,0 +1,83 @@
+#pragma once
+// The request side of the HTTP client: the kinds of request, the optional
+// header values, and the request lines each kind sends.
+//
+// Threading: none; pure functions (BuildRequestHeader reads the size of a file).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "net/NMExtstr.h"
+
+namespace velloran {
+
+// The order is fixed: events pass these numbers.
+enum CmdType : std::uint8_t {
+  CmdGET,
+  CmdOPTIONS,
+  CmdHEAD,
+  CmdPOST,
+  CmdPUT,
+  CmdPATCH,
+  CmdCOPY,
+  CmdMOVE,
+  CmdDELETE,
+  CmdLINK,
+  CmdUNLINK,
+  CmdTRACE,
+  CmdRAW,
+};
+
+using TResultEvent = std::function<void(CmdType cmd)>;
+
+// Values for optional request header lines; an empty value sends no line.
+struct THeaderInfo {
+  std::string LocalMailAddress;
+  std::string LocalProgram;
+  std::string Cookie;
+  std::string Referer;
+  std::string UserId;
+  std::string Password;
+};
+
+// The client's fields that a request is built from.
+struct RequestFields {
+  CmdType Cmd = CmdGET;
+  std::string URL;
+  std::string RequestPath;
+  std::string Host;
+  std::string Proxy;
+  std::string DestURL;
+  // The body, or with OutputFileMode the name of the file that holds it.
+  std::string SendData;
+  bool OutputFileMode = false;
+};
+
+// "GET ", "POST ", ...; empty for CmdRAW.
+std::string MethodToken(CmdType cmd);
+
+// Whether the request carries SendData (or its file) as its body: POST, PUT,
+// PATCH, TRACE and RAW. LINK and UNLINK send none and announce length 0.
+bool SendsBody(CmdType cmd);
+
+// Clears SendHeader and fills it with the request's lines, without line ends:
+// the request line (through a proxy with the whole URL), the proxy's lines,
+// Host, the two Accept lines, the HeaderInfo lines (Authorization as
+// "Basic " and the Base64 of UserId:Password on one line, when both are set),
+// the Content-type line, and the lines of the kind of request. CmdRAW builds
+// nothing: its SendData is the whole request as it goes out. With
+// OutputFileMode the Content-Length is the size of the file named SendData
+// (an error opening it passes on).
+void BuildRequestHeader(const RequestFields& request, const THeaderInfo& headerInfo,
+                        TExStringList& sendHeader);
+
+// The header as it goes out: every line and CR LF, then the empty line; for
+// CmdRAW nothing.
+std::string RequestHeaderText(CmdType cmd, const TStringList& sendHeader);
+
+// The URL of the next pass after a redirect: a URL without "/" is a name
+// beside the root of Host.
+std::string CompleteRedirectURL(const std::string& url, const std::string& host);
+
+}  // namespace velloran

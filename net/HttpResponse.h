@@ -1,0 +1,52 @@
+#pragma once
+// Reading the status line and header lines of a response, line by line from
+// a LineSource (the connection's ReadLn, or a scripted byte stream in tests).
+//
+// Values come from fixed positions of the lines: a name test needs the colon
+// right after the name and one blank after it ("Location:/x" is not a Location
+// line), and a value starts right after that blank, so a second blank begins
+// the value. Only the last Set-Cookie line counts. Location and Set-Cookie
+// values are cut to 256 characters.
+//
+// Bounds: a header ends at a line that is LF alone, CR LF alone, or empty
+// (the peer closed). A header of more than MaxHeaderLines lines or
+// MaxHeaderBytes bytes (status line included), or a line longer than the line
+// buffer, ends the reading with ESockError; nothing is read past those limits.
+//
+// Threading: none; runs on the caller's thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "framework/TextFile.h"
+#include "net/LineSplitter.h"
+
+namespace velloran {
+
+inline constexpr std::size_t MaxHeaderLines = 1000;
+inline constexpr std::size_t MaxHeaderBytes = 1024 * 1024;
+inline constexpr const char* TooManyHeaderLinesText = "HTTP header has more than 1000 lines";
+inline constexpr const char* HeaderTooLongText = "HTTP header longer than 1048576 bytes";
+
+// What the header of a response sets on the client.
+struct ResponseHeaderFields {
+  // The status code: the status line's second blank-separated field; 0
+  // without a status line or when that field is no integer. Any 32-bit
+  // value: "HTTP/1.0 65736 OK" is 65736. A number beyond the 32-bit range
+  // counts as the largest 32-bit value: a failure, never a success.
+  std::int32_t ReplyNumber = 0;
+  // The first run of digits after "Content-Length:", 0 without one; capped at
+  // the largest 32-bit value. It announces, and never sizes anything.
+  std::int32_t BytesTotal = 0;
+  std::string CookieIn;
+  // Kept as it was when the response has no Location line.
+  std::string Location;
+};
+
+// Sets ReplyNumber, BytesTotal and CookieIn afresh, Location when a line
+// names it, and writes every line read (with its line end, the final empty
+// one included) to Header.
+void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderFields& fields);
+
+}  // namespace velloran

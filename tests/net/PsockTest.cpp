@@ -1,0 +1,385 @@
+#include "net/Psock.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/LoopbackServer.h"
+
+namespace velloran {
+namespace {
+
+using test::LoopbackReply;
+using test::LoopbackServer;
+
+// Every test's safety net: no wait may last longer than this.
+constexpr int SafetyTimeOut = 10000;
+
+// A name that fails to resolve without asking any name server: its first
+// label is longer than a DNS label may be.
+const std::string UnresolvableHost = std::string(70, 'x') + ".invalid";
+
+struct Fixture {
+  TPowersock sock{nullptr};
+  std::vector<std::string> statuses;
+  std::vector<std::string> events;
+
+  explicit Fixture(int reportLevel = 8) {
+    sock.SetReportLevel(reportLevel);
+    sock.SetTimeOut(SafetyTimeOut);
+    sock.OnStatus = [this](TComponent*, const std::string& status) { statuses.push_back(status); };
+    sock.OnConnect = [this](TComponent*) { events.push_back("OnConnect"); };
+    sock.OnDisconnect = [this](TComponent*) { events.push_back("OnDisconnect"); };
+    sock.OnHostResolved = [this](TComponent*) { events.push_back("OnHostResolved"); };
+    sock.OnConnectionFailed = [this](TComponent*) { events.push_back("OnConnectionFailed"); };
+    sock.OnPacketRecvd = [this](TComponent*) { events.push_back("OnPacketRecvd"); };
+  }
+  void ConnectTo(const std::string& host, unsigned short port) {
+    sock.SetHost(host);
+    sock.SetPort(port);
+    sock.Connect();
+  }
+};
+
+template <typename Operation>
+std::string ErrorOf(Operation&& operation) {
+  try {
+    operation();
+  } catch (const Exception& error) {
+    return error.Message();
+  }
+  return "(no error)";
+}
+
+// The CPU time this thread has used, in milliseconds.
+double ThreadCpuMs() {
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  auto ms = [](const FILETIME& time) {
+    return ((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) /
+           10000.0;
+  };
+  return ms(kernel) + ms(user);
+}
+
+TEST(Psock, ErrorTexts) {
+  TPowersock sock(nullptr);
+  const std::pair<int, std::string> cases[] = {
+      {0, ""},
+      {10004, "10004:Interrupted system call"},
+      {10035, "10035:Operation would block"},
+      {10047, "10047:Address family not supported by protocol family"},
+      {10059, "10059:Too many references, can't splice"},
+      {10061, "10061:Connection refused"},
+      {10065, "10065:No route to Host"},
+      {10093, "10093:Successful WSAStartup not yet performed"},
+      {11003, "11003:Non-Recoverable error: FORMERR, REFUSED, NOTIMP"},
+      {11004, "11004:Valid name, no data record of requested type"},
+      {10100, "Unknown Error No. 10100"},
+      {-1, "Unknown Error No. -1"},
+  };
+  for (const auto& [number, text] : cases) EXPECT_EQ(sock.GetErrorMessage(number), text) << number;
+}
+
+TEST(Psock, DottedAddressConnectsWithoutLookup) {
+  LoopbackServer server({LoopbackReply::Text("")});
+  Fixture f;
+  f.ConnectTo("127.0.0.1", server.Port());
+  EXPECT_TRUE(f.sock.Connected());
+  EXPECT_EQ(f.events, std::vector<std::string>{"OnConnect"});
+  EXPECT_EQ(f.statuses,
+            (std::vector<std::string>{"Connecting", "Resolve Host", "Timer On", "Timer Off"}));
+  EXPECT_EQ(ntohs(f.sock.RemoteAddress().sin_port), server.Port());
+  EXPECT_EQ(f.sock.RemoteAddress().sin_addr.s_addr, htonl(INADDR_LOOPBACK));
+}
+
+TEST(Psock, NameIsLookedUpAndReported) {
+  LoopbackServer server({LoopbackReply::Text("")});
+  Fixture f(0);
+  f.ConnectTo("localhost", server.Port());
+  EXPECT_EQ(f.events, (std::vector<std::string>{"OnHostResolved", "OnConnect"}));
+  EXPECT_EQ(f.sock.RemoteAddress().sin_addr.s_addr, htonl(INADDR_LOOPBACK));
+}
+
+TEST(Psock, AllOnesAddressGoesToTheLookup) {
+  Fixture f;
+  f.sock.SetHost("255.255.255.255");
+  f.sock.SetPort(80);
+  // Stop as soon as a lookup wait begins: its timer comes right after "Resolve Host".
+  f.sock.OnStatus = [&](TComponent*, const std::string& status) {
+    if (status == "Timer On" && !f.statuses.empty() && f.statuses.back() == "Resolve Host")
+      f.sock.Abort();
+    f.statuses.push_back(status);
+  };
+  EXPECT_EQ(ErrorOf([&] { f.sock.Connect(); }), "Host Lookup Canceled");
+  EXPECT_TRUE(f.events.empty());
+}
+
+TEST(Psock, RefusedConnectionFails) {
+  Fixture f(0);
+  EXPECT_EQ(ErrorOf([&] { f.ConnectTo("127.0.0.1", test::UnusedLoopbackPort()); }),
+            "Connection Failed");
+  EXPECT_EQ(f.events, std::vector<std::string>{"OnConnectionFailed"});
+  EXPECT_FALSE(f.sock.Connected());
+}
+
+TEST(Psock, InvalidHostIsAskedOnce) {
+  LoopbackServer server({LoopbackReply::Text("")});
+  struct Case {
+    std::string correction;  // what the handler puts into Host; empty: leaves it
+    std::string error;
+  };
+  const Case cases[] = {{"", "Null Remote Address"}, {"127.0.0.1", "(no error)"}};
+  for (const Case& c : cases) {
+    Fixture f(0);
+    int asked = 0;
+    f.sock.OnInvalidHost = [&](bool& handled) {
+      ++asked;
+      handled = true;
+      if (!c.correction.empty()) f.sock.SetHost(c.correction);
+    };
+    EXPECT_EQ(ErrorOf([&] { f.ConnectTo(UnresolvableHost, server.Port()); }), c.error);
+    EXPECT_EQ(asked, 1) << c.correction;
+  }
+}
+
+TEST(Psock, UnhandledInvalidHostFailsAtOnce) {
+  Fixture f(0);
+  int asked = 0;
+  f.sock.OnInvalidHost = [&](bool&) { ++asked; };
+  EXPECT_EQ(ErrorOf([&] { f.ConnectTo(UnresolvableHost, 80); }), "Null Remote Address");
+  EXPECT_EQ(asked, 1);
+}
+
+TEST(Psock, ConnectEndsOnTimeOutOrAbort) {
+  for (bool byAbort : {false, true}) {
+    test::StalledListener listener;
+    Fixture f(0);
+    f.sock.SetTimeOut(byAbort ? SafetyTimeOut : 300);
+    TThreadTimer aborter(nullptr);
+    aborter.SetInterval(200);
+    aborter.SetEnabled(byAbort);
+    aborter.SetOnTimer([&](TComponent*) { f.sock.Abort(); });
+    DWORD start = GetTickCount();
+    EXPECT_EQ(ErrorOf([&] { f.ConnectTo("127.0.0.1", listener.Port()); }),
+              byAbort ? "Connection Canceled" : "Connection Timed out");
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_EQ(f.events, std::vector<std::string>{"OnConnectionFailed"});
+  }
+}
+
+TEST(Psock, ReceiveEndsOnTimeOutOrAbort) {
+  LoopbackReply stall;
+  stall.readRequest = false;
+  stall.head = "no line end";
+  stall.end = LoopbackReply::End::Stall;
+  for (bool byAbort : {false, true}) {
+    for (bool readLine : {false, true}) {
+      LoopbackServer server({stall});
+      Fixture f(0);
+      f.ConnectTo("127.0.0.1", server.Port());
+      f.sock.SetTimeOut(byAbort ? SafetyTimeOut : 300);
+      TThreadTimer aborter(nullptr);
+      aborter.SetInterval(300);
+      aborter.SetEnabled(byAbort);
+      aborter.SetOnTimer([&](TComponent*) { f.sock.Abort(); });
+      std::string text;
+      double cpuBefore = ThreadCpuMs();
+      std::string error = ErrorOf([&] {
+        if (readLine)
+          f.sock.ReadLn();
+        else
+          f.sock.CaptureString(text, -1);
+      });
+      EXPECT_EQ(error, readLine ? "Socket readln aborted" : "Socket capture aborted");
+      // The wait sleeps: far less CPU than the 300 ms it lasted.
+      EXPECT_LT(ThreadCpuMs() - cpuBefore, 150.0);
+      if (!readLine) {
+        EXPECT_EQ(text, "no line end");
+      }
+      // The component is ready for the next request.
+      f.sock.Disconnect();
+      EXPECT_FALSE(f.sock.Connected());
+      EXPECT_NO_THROW(f.ConnectTo("127.0.0.1", server.Port()));
+    }
+  }
+}
+
+TEST(Psock, ReadLnKeepsLineEndsAndDropsALineCutByTheClose) {
+  LoopbackReply reply;
+  reply.readRequest = false;
+  reply.chunks = {"one\r\ntw", "o\nthree\r", "\nfour without end"};
+  reply.delayMs = 30;
+  LoopbackServer server({reply});
+  Fixture f(0);
+  f.ConnectTo("127.0.0.1", server.Port());
+  std::vector<std::string> lines;
+  for (int i = 0; i < 5; ++i) lines.push_back(f.sock.ReadLn());
+  EXPECT_EQ(lines, (std::vector<std::string>{"one\r\n", "two\n", "three\r\n", "", ""}));
+}
+
+TEST(Psock, ReadLnRefusesALineLongerThanItsBuffer) {
+  LoopbackReply reply;
+  reply.readRequest = false;
+  reply.head = std::string(70000, 'a') + "\n";
+  reply.end = LoopbackReply::End::Stall;
+  LoopbackServer server({reply});
+  Fixture f(0);
+  f.ConnectTo("127.0.0.1", server.Port());
+  EXPECT_EQ(ErrorOf([&] { f.sock.ReadLn(); }), "Line too long");
+}
+
+TEST(Psock, CaptureStringTakesEveryBlockUntilTheClose) {
+  LoopbackReply reply;
+  reply.readRequest = false;
+  reply.chunks = {"a", "bc", std::string(200000, 'x'), "z"};
+  reply.delayMs = 20;
+  LoopbackServer server({reply});
+  Fixture f(0);
+  f.ConnectTo("127.0.0.1", server.Port());
+  std::string text = "old";
+  f.sock.CaptureString(text, -1);
+  EXPECT_EQ(text, "abc" + std::string(200000, 'x') + "z");
+  EXPECT_EQ(f.sock.BytesRecvd(), static_cast<std::int64_t>(text.size()));
+  long packets = std::count(f.events.begin(), f.events.end(), "OnPacketRecvd");
+  EXPECT_GE(packets, 4);
+}
+
+TEST(Psock, CaptureStringStopsAtItsMaximumAfterABlock) {
+  LoopbackReply reply;
+  reply.readRequest = false;
+  reply.chunks = {"12345", "67890"};
+  reply.delayMs = 50;
+  reply.end = LoopbackReply::End::Stall;
+  LoopbackServer server({reply});
+  Fixture f(0);
+  f.ConnectTo("127.0.0.1", server.Port());
+  std::string text;
+  f.sock.CaptureString(text, 3);
+  EXPECT_EQ(text, "12345");
+}
+
+TEST(Psock, SendsTextsUpToTheirFirstZeroByte) {
+  LoopbackReply reply;
+  reply.head = "";
+  LoopbackServer server({reply});
+  Fixture f(0);
+  f.ConnectTo("127.0.0.1", server.Port());
+  f.sock.Write(std::string("GET / HTTP/1.0\r\n\0ignored", 25));
+  const char block[] = "Host: x\0more";
+  f.sock.SendBuffer(block, 0);
+  EXPECT_THROW(f.sock.Write(std::string(65536, 'a')), ERangeError);
+  f.sock.Writeln("");
+  f.sock.Writeln("");
+  ASSERT_TRUE([&] {
+    for (int i = 0; i < 500 && server.Requests().empty(); ++i) Sleep(10);
+    return !server.Requests().empty();
+  }());
+  EXPECT_EQ(server.Requests()[0], "GET / HTTP/1.0\r\nHost: x\r\n\r\n");
+}
+
+TEST(Psock, DisconnectLeavesAFreshSocketForTheNextConnection) {
+  LoopbackServer server({LoopbackReply::Text("first\n"), LoopbackReply::Text("second\n")});
+  Fixture f(0);
+  for (const char* expected : {"first\n", "second\n"}) {
+    f.events.clear();
+    f.ConnectTo("127.0.0.1", server.Port());
+    EXPECT_EQ(ErrorOf([&] { f.ConnectTo("127.0.0.1", server.Port()); }), "Already connected");
+    f.sock.Writeln("");
+    f.sock.Writeln("");
+    EXPECT_EQ(f.sock.ReadLn(), expected);
+    f.sock.Disconnect();
+    EXPECT_EQ(f.events.front(), "OnConnect");
+    EXPECT_EQ(f.events.back(), "OnDisconnect");
+  }
+  EXPECT_EQ(server.Connections(), 2);
+}
+
+TEST(Psock, TransactionReadsTheReplyNumber) {
+  LoopbackReply reply;
+  reply.readRequest = false;
+  reply.head = "250 fine\r\n";
+  reply.end = LoopbackReply::End::Stall;
+  LoopbackServer server({reply});
+  Fixture f(2);
+  f.ConnectTo("127.0.0.1", server.Port());
+  EXPECT_EQ(f.sock.Transaction("HELO"), "250 fine\r\n");
+  EXPECT_EQ(f.sock.ReplyNumber(), 250);
+  EXPECT_EQ(f.sock.TransactionReply(), "250 fine\r\n");
+  EXPECT_EQ(f.statuses, std::vector<std::string>{"250 fine\r\n"});
+}
+
+TEST(Psock, QuitDuringAWaitEndsItAndIsPostedAgain) {
+  LoopbackReply stall;
+  stall.readRequest = false;
+  stall.end = LoopbackReply::End::Stall;
+  LoopbackServer server({stall});
+  Fixture f(0);
+  f.ConnectTo("127.0.0.1", server.Port());
+  PostQuitMessage(3);
+  std::string text;
+  EXPECT_EQ(ErrorOf([&] { f.sock.CaptureString(text, -1); }), "Socket capture aborted");
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 3u);
+}
+
+TEST(Psock, TwoInstancesStartTheSocketLibraryOnce) {
+  auto first = std::make_unique<TPowersock>(nullptr);
+  EXPECT_EQ(first->WSAInfo().size(), 6u);
+  EXPECT_EQ(first->WSAInfo()[0], "Version= 1.1");
+  auto second = std::make_unique<TPowersock>(nullptr);
+  EXPECT_TRUE(second->WSAInfo().empty());
+  first.reset();
+  // The library still runs for the second: a third instance does not start it again.
+  auto third = std::make_unique<TPowersock>(nullptr);
+  EXPECT_TRUE(third->WSAInfo().empty());
+  second.reset();
+  third.reset();
+  // The last one stopped it; the next one starts it afresh.
+  TPowersock fourth(nullptr);
+  EXPECT_EQ(fourth.WSAInfo().size(), 6u);
+}
+
+TEST(ThreadTimer, TicksWhileEnabled) {
+  TThreadTimer timer(nullptr);
+  EXPECT_TRUE(timer.Enabled());
+  EXPECT_EQ(timer.Interval(), 1000u);
+  int ticks = 0;
+  timer.SetInterval(20);
+  timer.SetOnTimer([&](TComponent* sender) {
+    EXPECT_EQ(sender, &timer);
+    if (++ticks == 3) timer.SetEnabled(false);
+  });
+  DWORD start = GetTickCount();
+  MSG message;
+  while (ticks < 3 && GetTickCount() - start < 5000) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+  EXPECT_EQ(ticks, 3);
+  Sleep(60);
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST(HiddenWindows, HaveTheirClassesAndStayOffTheScreen) {
+  TPowersock sock(nullptr);
+  TThreadTimer timer(nullptr);
+  const std::pair<HWND, const char*> windows[] = {{sock.WindowHandle(), "PsockWindowClass"},
+                                                  {timer.WindowHandle(), "TmrWindowClass"}};
+  for (const auto& [window, className] : windows) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    EXPECT_STREQ(name, className);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_POPUP);
+  }
+}
+
+}  // namespace
+}  // namespace velloran

@@ -7,6 +7,7 @@
 
 #include "framework/Application.h"
 #include "framework/FileAccess.h"
+#include "net/LineSplitter.h"
 
 namespace velloran {
 namespace {
@@ -629,8 +630,9 @@ std::string TPowersock::ReadLn() {
   std::string line;
   int lineFeed = -1;
   while (!canceled_) {
-    int room = LineBufferSize - consumed;
-    if (room == 0) throw ESockError("Line too long");
+    // A line, its LF included, may fill a block; one byte more can't be a line.
+    int room = BlockSize - consumed;
+    if (room == 0) throw ESockError(LineTooLongText);
     int peeked = Receive(consumed, room, MSG_PEEK);
     if (peeked == 0) return "";
     if (peeked > 0) {

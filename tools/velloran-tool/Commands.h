@@ -13,5 +13,8 @@ using Arguments = std::vector<std::string>;
 int Sort(const Arguments& arguments);
 int Dump(const Arguments& arguments);
 int Scrape(const Arguments& arguments);
+#ifdef _WIN32
+int Get(const Arguments& arguments);
+#endif
 
 }  // namespace velloran::tool

@@ -22,6 +22,9 @@ const Command commands[] = {
     {"sort", "sort COLUMN ORDER   rows of 7 tab-separated cells from stdin, sorted (COLUMN 0-6, ORDER asc|dsc)", &velloran::tool::Sort},
     {"dump", "dump FILE           the rows of a cache file, 7 tab-separated cells a line", &velloran::tool::Dump},
     {"scrape", "scrape PAGE FILE    the list page PAGE scraped into the cache file FILE", &velloran::tool::Scrape},
+#ifdef _WIN32
+    {"get", "get [--no-redirect] URL [HEADER-FILE BODY-FILE]   one Get with the program's client: its events, results and files", &velloran::tool::Get},
+#endif
 };
 
 int Usage() {

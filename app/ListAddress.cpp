@@ -1,6 +1,7 @@
 #include "app/ListAddress.h"
 
 #include "app/Links.h"
+#include "net/HttpUrl.h"
 
 namespace velloran {
 
@@ -29,20 +30,15 @@ std::string ChooseListUrl(const std::vector<std::string>& arguments, const char*
 }
 
 std::string ListUrlHost(std::string_view url) {
-  // With "//" the host is the third "/"-separated field; without it, a
-  // leading "/" means no host and anything else starts with the host.
-  std::string_view host;
-  if (std::size_t slashes = url.find("//"); slashes != std::string_view::npos) {
-    std::size_t first = url.find('/');
-    std::size_t second = url.find('/', first + 1);
-    if (second != std::string_view::npos) {
-      std::string_view rest = url.substr(second + 1);
-      host = rest.substr(0, rest.find('/'));
-    }
+  // The client's own reading: with "//" the host is the third "/"-separated
+  // field; without it, a leading "/" means no host, anything else starts with it.
+  std::string host;
+  if (url.find("//") != std::string_view::npos) {
+    host = NthWord(url, '/', 3);
   } else if (!url.empty() && url.front() != '/') {
-    host = url.substr(0, url.find('/'));
+    host = NthWord(url, '/', 1);
   }
-  return std::string(host.substr(0, host.find(':')));
+  return host.substr(0, host.find(':'));
 }
 
 }  // namespace velloran

@@ -11,6 +11,7 @@
 #include "app/Links.h"
 #include "app/PageScraper.h"
 #include "app/Resources.h"
+#include "app/StallWatch.h"
 #include "app/ServerGrid.h"
 #include "app/Win32WindowDriver.h"
 #include "framework/Application.h"
@@ -67,6 +68,7 @@ TForm1::TForm1(TComponent* owner, std::string listUrl)
   SetUpServerGrid(Grid);
   Grid.SetRegistry([] { return std::unique_ptr<RegistryAccess>(std::make_unique<TRegistry>()); });
   CreateControls();
+  CreateClient();
   // An error in a start-up step ends creation there; the window stays usable.
   GuardHandler(Application(), [this] { FormCreate(); });
 }
@@ -146,6 +148,9 @@ void TForm1::FormCreate() {
     Grid.Columns().LoadFromRegistry(ServerListKey, 1);
     Edit3->SetText(FileDateText(cache));
     LoadGridFile(Grid, cache);
+  } else {
+    // The window is on the screen already, so the first download shows its progress.
+    ClickRA();
   }
   AckwList();
 }

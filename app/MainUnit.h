@@ -2,6 +2,7 @@
 // The main window: the one window of the program, with the server grid, the
 // control panel, the status bar and the links.
 
+#include <memory>
 #include <string>
 
 #include "app/ListAddress.h"
@@ -11,8 +12,11 @@
 #include "framework/GridControl.h"
 #include "framework/StdCtrls.h"
 #include "grid/kstrgrid.h"
+#include "net/NMHttp.h"
 
 namespace velloran {
+
+class TStallWatch;
 
 class TForm1 : public TForm {
  public:
@@ -53,6 +57,9 @@ class TForm1 : public TForm {
   TButton* Button3 = nullptr;
   TPanel* Panel4 = nullptr;
 
+  // The HTTP client that downloads the list.
+  TNMHTTP* H = nullptr;
+
   void AckwList();
   void FillGrid(const std::string& body);
   void ClickAddServer();
@@ -62,6 +69,16 @@ class TForm1 : public TForm {
   void Image3Click();
   void Panel4Click();
 
+  // The refresh (app/Refresh.cpp).
+  void ClickRA();
+  void HSuccess(CmdType cmd);
+  void HFailure(CmdType cmd);
+  void HConnectionFailed(TComponent* sender);
+  void HInvalidHost(bool& handled);
+  void HStatus(TComponent* sender, const std::string& status);
+  void HPacketRecvd(TComponent* sender);
+  void FormClose(TCloseAction& action);
+
  private:
   void CreateControls();
   void CreatePanelControls();
@@ -69,7 +86,13 @@ class TForm1 : public TForm {
   void OpenPage(const char* address);
   std::string CachePath() const;
 
+  void CreateClient();
+
   const std::string listUrl_;
+  std::unique_ptr<TStallWatch> stallWatch_;
+  // Set once the window closes: a download under way ends and writes nothing.
+  bool closing_ = false;
+  bool refreshing_ = false;
 };
 
 }  // namespace velloran

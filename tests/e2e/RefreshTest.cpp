@@ -277,6 +277,8 @@ LoopbackReply Stalled() {
 const char* const NoList = "The page holds no server list; the old list was kept.";
 
 TEST(Refresh, AFailedOrForeignReplyKeepsTheOldList) {
+  // A label longer than 63 characters fails in the resolver itself, before
+  // any query could leave the machine.
   const std::string unresolvable = "http://" + std::string(64, 'a') + ".invalid/list.php";
   const Failure failures[] = {
       {"404",

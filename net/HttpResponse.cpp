@@ -73,18 +73,21 @@ std::int32_t DigitsFrom(std::string_view line, std::size_t position) {
 // ReadLn with the header's bounds.
 class BoundedLines {
  public:
-  explicit BoundedLines(LineSource& source) : source_(source) {}
+  BoundedLines(LineSource& source, const HeaderLimits& limits) : source_(source), limits_(limits) {}
   std::string Next() {
     std::string line = source_.ReadLn();
-    if (line.size() > LineBufferSize) throw ESockError(LineTooLongText);
-    if (!line.empty() && ++lines_ > MaxHeaderLines) throw ESockError(TooManyHeaderLinesText);
+    if (line.size() > limits_.lineLength) throw ESockError(LineTooLongText(limits_.lineLength));
+    if (!line.empty() && ++lines_ > limits_.lines) {
+      throw ESockError(TooManyHeaderLinesText(limits_.lines));
+    }
     bytes_ += line.size();
-    if (bytes_ > MaxHeaderBytes) throw ESockError(HeaderTooLongText);
+    if (bytes_ > limits_.bytes) throw ESockError(HeaderTooLongText(limits_.bytes));
     return line;
   }
 
  private:
   LineSource& source_;
+  const HeaderLimits& limits_;
   std::size_t lines_ = 0;
   std::size_t bytes_ = 0;
 };
@@ -102,11 +105,20 @@ void TakeValue(std::string_view line, ResponseHeaderFields& fields) {
 
 }  // namespace
 
-void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderFields& fields) {
+std::string TooManyHeaderLinesText(std::size_t limit) {
+  return "HTTP header has more than " + std::to_string(limit) + " lines";
+}
+
+std::string HeaderTooLongText(std::size_t limit) {
+  return "HTTP header longer than " + std::to_string(limit) + " bytes";
+}
+
+void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderFields& fields,
+                        const HeaderLimits& limits) {
   fields.ReplyNumber = 0;
   fields.BytesTotal = 0;
   fields.CookieIn.clear();
-  BoundedLines bounded(lines);
+  BoundedLines bounded(lines, limits);
 
   std::string line = bounded.Next();
   if (!line.empty()) fields.ReplyNumber = StatusCode(NthWord(WithoutLineEnd(line), ' ', 2));

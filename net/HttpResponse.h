@@ -9,9 +9,9 @@
 // values are cut to 256 characters.
 //
 // Bounds: a header ends at a line that is LF alone, CR LF alone, or empty
-// (the peer closed). A header of more than MaxHeaderLines lines or
-// MaxHeaderBytes bytes (status line included), or a line longer than the line
-// buffer, ends the reading with ESockError; nothing is read past those limits.
+// (the peer closed). A header of more than 1000 lines or 1 MiB (status line
+// and final empty line included), or a line longer than the line buffer, ends
+// the reading with ESockError at the first line beyond; nothing more is read.
 //
 // Threading: none; runs on the caller's thread.
 
@@ -24,10 +24,16 @@
 
 namespace velloran {
 
-inline constexpr std::size_t MaxHeaderLines = 1000;
-inline constexpr std::size_t MaxHeaderBytes = 1024 * 1024;
-inline constexpr const char* TooManyHeaderLinesText = "HTTP header has more than 1000 lines";
-inline constexpr const char* HeaderTooLongText = "HTTP header longer than 1048576 bytes";
+struct HeaderLimits {
+  std::size_t lineLength = LineBufferSize;
+  std::size_t lines = 1000;
+  std::size_t bytes = 1024 * 1024;
+};
+
+// "HTTP header has more than 1000 lines"
+std::string TooManyHeaderLinesText(std::size_t limit = HeaderLimits{}.lines);
+// "HTTP header longer than 1048576 bytes"
+std::string HeaderTooLongText(std::size_t limit = HeaderLimits{}.bytes);
 
 // What the header of a response sets on the client.
 struct ResponseHeaderFields {
@@ -47,6 +53,8 @@ struct ResponseHeaderFields {
 // Sets ReplyNumber, BytesTotal and CookieIn afresh, Location when a line
 // names it, and writes every line read (with its line end, the final empty
 // one included) to Header.
-void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderFields& fields);
+// (Tests and fuzzing set smaller Limits, to reach them with small inputs.)
+void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderFields& fields,
+                        const HeaderLimits& limits = {});
 
 }  // namespace velloran

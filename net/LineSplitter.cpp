@@ -6,6 +6,13 @@
 
 namespace velloran {
 
+std::string LineTooLongText(std::size_t limit) {
+  return "Line longer than " + std::to_string(limit) + " bytes";
+}
+
+LineSplitter::LineSplitter(std::size_t lineLimit)
+    : lineLimit_(std::max<std::size_t>(lineLimit, 1)) {}
+
 void LineSplitter::Feed(std::string_view bytes) {
   // Drop the taken lines once they outweigh what waits, so the buffer stays
   // near the size of one line and a block.
@@ -18,10 +25,10 @@ void LineSplitter::Feed(std::string_view bytes) {
 
 bool LineSplitter::NextLine(std::string& line) {
   std::string_view pending = Pending();
-  std::string_view window = pending.substr(0, LineBufferSize);
+  std::string_view window = pending.substr(0, lineLimit_);
   std::size_t lf = window.find('\n', scanned_);
   if (lf == std::string_view::npos) {
-    if (window.size() == LineBufferSize) throw ESockError(LineTooLongText);
+    if (window.size() == lineLimit_) throw ESockError(LineTooLongText(lineLimit_));
     scanned_ = window.size();
     return false;
   }
@@ -39,8 +46,8 @@ std::string LineSplitter::TakePending() {
   return rest;
 }
 
-StreamLines::StreamLines(ByteSource& source, std::size_t blockSize)
-    : source_(source), block_(std::max<std::size_t>(blockSize, 1), '\0') {}
+StreamLines::StreamLines(ByteSource& source, std::size_t blockSize, std::size_t lineLimit)
+    : source_(source), splitter_(lineLimit), block_(std::max<std::size_t>(blockSize, 1), '\0') {}
 
 std::string StreamLines::ReadLn() {
   std::string line;

@@ -3,7 +3,8 @@
 // socket layer's ReadLn cuts them: a line ends right after its LF and keeps
 // the CR before it, if any. A line (its LF included) may fill the whole line
 // buffer of 65,536 bytes; when that many bytes wait without a LF, the line
-// is too long and reading it raises ESockError LineTooLongText.
+// is too long and reading it raises ESockError LineTooLongText(). (Tests and
+// fuzzing set a smaller limit, to reach it with small inputs.)
 //
 // LineSplitter is the cutting alone: feed it what arrives, take lines, and
 // hand what stays behind the last line (the start of a body) to whoever reads
@@ -20,7 +21,8 @@
 namespace velloran {
 
 inline constexpr std::size_t LineBufferSize = 65536;
-inline constexpr const char* LineTooLongText = "Line longer than 65536 bytes";
+// "Line longer than 65536 bytes"
+std::string LineTooLongText(std::size_t limit = LineBufferSize);
 
 // Reads lines one by one; each comes with its line end.
 class LineSource {
@@ -33,6 +35,7 @@ class LineSource {
 
 class LineSplitter {
  public:
+  explicit LineSplitter(std::size_t lineLimit = LineBufferSize);
   // Bytes that arrived, behind those fed before.
   void Feed(std::string_view bytes);
   // Moves the next complete line into Line and returns true; false while its
@@ -44,6 +47,7 @@ class LineSplitter {
   std::string TakePending();
 
  private:
+  std::size_t lineLimit_;
   std::string buffer_;
   // Where the bytes not yet taken begin.
   std::size_t start_ = 0;
@@ -55,7 +59,8 @@ class LineSplitter {
 // outlive it. The source's end is the peer's close.
 class StreamLines : public LineSource {
  public:
-  explicit StreamLines(ByteSource& source, std::size_t blockSize = LineBufferSize);
+  explicit StreamLines(ByteSource& source, std::size_t blockSize = LineBufferSize,
+                       std::size_t lineLimit = LineBufferSize);
   std::string ReadLn() override;
   // Up to Limit bytes behind the last line read: the pending ones first, then
   // the source's until its end.

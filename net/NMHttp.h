@@ -14,7 +14,7 @@
 //
 // Bounds: one request makes at most MaxPasses passes (redirects and repeated
 // 299/303-399 answers), then raises TooManyPassesText; a body kept in Body
-// ends with an error past TPowersock::CaptureLimit; through a proxy, which
+// ends with an error past CaptureLimit (256 MiB); through a proxy, which
 // may keep the connection open, a body with a Content-Length ends once that
 // many bytes arrived.
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "framework/Exception.h"
+
 namespace velloran {
 
 namespace {
@@ -56,6 +58,8 @@ std::string EncodeLines(std::string_view bytes, UUMethods method) {
 }
 
 void TNMUUProcessor::EncodeStream() {
+  if (!InputStream || !OutputStream)
+    throw Exception("Encoding needs an input and an output stream");
   InputStream->SetPosition(0);
   if (OnBeginEncode) OnBeginEncode(*this);
   alphabet_ = AlphabetOf(method_);

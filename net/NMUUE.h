@@ -22,7 +22,7 @@ class TNMUUProcessor : public TComponent {
  public:
   explicit TNMUUProcessor(TComponent* owner) : TComponent(owner) {}
 
-  // The caller owns both streams; they must be set before EncodeStream.
+  // The caller owns both streams; EncodeStream without them raises.
   TStream* InputStream = nullptr;
   TStream* OutputStream = nullptr;
 

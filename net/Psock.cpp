@@ -202,12 +202,12 @@ void TPowersock::InitWinsock() {
   StatusMessage(8, "Initializing Winsock");
   if (++LibraryUsers() == 1) {
     WSAStartup(MAKEWORD(1, 1), &wsaData_);
-    wsaInfo_.push_back("Version= " + VersionText(wsaData_.wVersion));
-    wsaInfo_.push_back("High Version= " + VersionText(wsaData_.wHighVersion));
-    wsaInfo_.push_back(std::string("Description= ") + wsaData_.szDescription);
-    wsaInfo_.push_back(std::string("System= ") + wsaData_.szSystemStatus);
-    wsaInfo_.push_back("Max Sockets= " + std::to_string(wsaData_.iMaxSockets));
-    wsaInfo_.push_back("Max Udp pack size= " + std::to_string(wsaData_.iMaxUdpDg));
+    wsaInfo_.Add("Version= " + VersionText(wsaData_.wVersion));
+    wsaInfo_.Add("High Version= " + VersionText(wsaData_.wHighVersion));
+    wsaInfo_.Add(std::string("Description= ") + wsaData_.szDescription);
+    wsaInfo_.Add(std::string("System= ") + wsaData_.szSystemStatus);
+    wsaInfo_.Add("Max Sockets= " + std::to_string(wsaData_.iMaxSockets));
+    wsaInfo_.Add("Max Udp pack size= " + std::to_string(wsaData_.iMaxUdpDg));
   }
   try {
     OpenSocket(true);
@@ -632,7 +632,7 @@ std::string TPowersock::ReadLn() {
   while (!canceled_) {
     // A line, its LF included, may fill a block; one byte more can't be a line.
     int room = BlockSize - consumed;
-    if (room == 0) throw ESockError(LineTooLongText);
+    if (room == 0) throw ESockError(LineTooLongText());
     int peeked = Receive(consumed, room, MSG_PEEK);
     if (peeked == 0) return "";
     if (peeked > 0) {
@@ -683,9 +683,9 @@ void TPowersock::CaptureString(std::string& text, std::int64_t maximum) {
   text.clear();
   bytesRecvd_ = 0;
   CaptureBlocks(
-      [&text](const char* data, int size) {
-        if (static_cast<std::int64_t>(text.size()) + size > CaptureLimit)
-          throw ESockError("Received text longer than " + std::to_string(CaptureLimit) + " bytes");
+      [this, &text](const char* data, int size) {
+        if (static_cast<std::int64_t>(text.size()) + size > captureLimit_)
+          throw ESockError("Received text longer than " + std::to_string(captureLimit_) + " bytes");
         text.append(data, size);
       },
       [&] { return maximum != -1 && static_cast<std::int64_t>(text.size()) >= maximum; });

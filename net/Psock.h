@@ -36,6 +36,7 @@
 #include "framework/Component.h"
 #include "framework/Exception.h"
 #include "framework/Handles.h"
+#include "framework/StringList.h"
 
 namespace velloran {
 
@@ -98,7 +99,7 @@ class TPowersock : public TComponent {
   static constexpr int HostEntBufferSize = 1024;
   // The most a text may receive: past it CaptureString ends with an error
   // instead of growing without bound.
-  static constexpr std::int64_t CaptureLimit = std::int64_t{256} * 1024 * 1024;
+  static constexpr std::int64_t DefaultCaptureLimit = std::int64_t{256} * 1024 * 1024;
 
   explicit TPowersock(TComponent* owner);
   ~TPowersock() override;
@@ -137,7 +138,7 @@ class TPowersock : public TComponent {
   void SetProxyPort(int value) { proxyPort_ = value; }
 
   const std::string& Status() const { return status_; }
-  const std::vector<std::string>& WSAInfo() const { return wsaInfo_; }
+  const TStringList& WSAInfo() const { return wsaInfo_; }
   std::int64_t BytesSent() const { return bytesSent_; }
   std::int64_t BytesRecvd() const { return bytesRecvd_; }
   std::int32_t BytesTotal() const { return bytesTotal_; }
@@ -181,6 +182,8 @@ class TPowersock : public TComponent {
   // Sleeps until a message for this thread arrives, then handles what is pending.
   void WaitForNotice();
 
+  std::int64_t CaptureLimit() const { return captureLimit_; }
+  void SetCaptureLimit(std::int64_t value) { captureLimit_ = value; }
   void SetBytesTotal(std::int32_t value) { bytesTotal_ = value; }
   void SetReplyNumber(int value) { replyNumber_ = value; }
   bool Canceled() const { return canceled_; }
@@ -209,7 +212,7 @@ class TPowersock : public TComponent {
   void DropSocketNotices();
 
   std::vector<char> lineBuffer_;
-  std::vector<std::string> wsaInfo_;
+  TStringList wsaInfo_;
   std::int64_t bytesSent_ = 0;
   bool canceled_ = false;
   bool beingDestroyed_ = false;
@@ -226,6 +229,7 @@ class TPowersock : public TComponent {
   int port_ = 0;
   std::int32_t bytesTotal_ = 0;
   std::int64_t bytesRecvd_ = 0;
+  std::int64_t captureLimit_ = DefaultCaptureLimit;
   bool waitDone_ = false;
   WSADATA wsaData_{};
   sockaddr_in remoteAddress_{};

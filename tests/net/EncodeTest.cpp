@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Exception.h"
 #include "framework/Streams.h"
 #include "net/NMURL.h"
 #include "net/NMUUE.h"
@@ -112,6 +113,8 @@ TEST(LineEncoder, ComponentReadsFromTheStartRewindsItsOutputAndFiresItsEvents) {
   EXPECT_EQ(encoder.Alphabet().size(), 64u);
   EXPECT_EQ(encoder.Alphabet().front(), '`');
   EXPECT_EQ(encoder.Alphabet().back(), '_');
+  encoder.InputStream = nullptr;
+  EXPECT_THROW(encoder.EncodeStream(), Exception);
 }
 
 }  // namespace

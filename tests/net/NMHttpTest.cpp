@@ -14,8 +14,8 @@
 namespace velloran {
 namespace {
 
-using test::LoopbackReply;
 using test::ErrorOf;
+using test::LoopbackReply;
 using test::LoopbackServer;
 using test::SafetyTimeOut;
 
@@ -291,6 +291,35 @@ TEST(NMHttp, HostileHeadersEndWithAClearError) {
     Client client;
     EXPECT_EQ(ErrorOf([&] { client.http.Get(server.Url("/")); }), error);
     EXPECT_FALSE(client.http.Connected());
+  }
+}
+
+// A client whose body limit is small enough for a test.
+class SmallLimitClient : public TNMHTTP {
+ public:
+  explicit SmallLimitClient(std::int64_t limit) : TNMHTTP(nullptr) { SetCaptureLimit(limit); }
+};
+
+TEST(NMHttp, ABodyPastTheLimitEndsWithAnError) {
+  EXPECT_EQ(TPowersock::DefaultCaptureLimit, 268435456);
+  LoopbackReply big;
+  // Content-Length announces little: it sizes nothing and ends nothing.
+  big.head = Reply("200 OK", "Content-Length: 10\r\n", "");
+  big.chunks = {std::string(65536, 'x')};
+  big.repeat = 8;
+  for (std::int64_t limit : {std::int64_t{5 * 65536}, std::int64_t{8 * 65536}}) {
+    LoopbackServer server({big});
+    SmallLimitClient http(limit);
+    http.SetTimeOut(SafetyTimeOut);
+    std::string error = ErrorOf([&] { http.Get(server.Url("/")); });
+    if (limit < 8 * 65536) {
+      EXPECT_EQ(error, "Received text longer than 327680 bytes");
+      EXPECT_LE(http.Body().size(), 327680u);
+    } else {
+      EXPECT_EQ(error, "(no error)");
+      EXPECT_EQ(http.Body().size(), 8u * 65536);
+    }
+    EXPECT_FALSE(http.Connected());
   }
 }
 

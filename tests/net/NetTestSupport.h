@@ -1,6 +1,8 @@
 #pragma once
 // What the socket and HTTP tests share.
 
+#include <windows.h>
+
 #include <string>
 
 #include "framework/Exception.h"
@@ -19,6 +21,17 @@ std::string ErrorOf(Operation&& operation) {
     return error.Message();
   }
   return "(no error)";
+}
+
+// The CPU time this thread has used so far, in milliseconds.
+inline double ThreadCpuMs() {
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  auto ms = [](const FILETIME& time) {
+    return ((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) /
+           10000.0;
+  };
+  return ms(kernel) + ms(user);
 }
 
 }  // namespace velloran::test

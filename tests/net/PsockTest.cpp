@@ -9,14 +9,16 @@
 
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TempFiles.h"
 
 namespace velloran {
 namespace {
 
-using test::LoopbackReply;
 using test::ErrorOf;
+using test::LoopbackReply;
 using test::LoopbackServer;
 using test::SafetyTimeOut;
+using test::ThreadCpuMs;
 
 // A name that fails to resolve without asking any name server: its first
 // label is longer than a DNS label may be.
@@ -43,17 +45,6 @@ struct Fixture {
     sock.Connect();
   }
 };
-
-// The CPU time this thread has used, in milliseconds.
-double ThreadCpuMs() {
-  FILETIME created, exited, kernel, user;
-  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-  auto ms = [](const FILETIME& time) {
-    return ((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) /
-           10000.0;
-  };
-  return ms(kernel) + ms(user);
-}
 
 TEST(Psock, ErrorTexts) {
   TPowersock sock(nullptr);
@@ -272,6 +263,27 @@ TEST(Psock, SendsTextsUpToTheirFirstZeroByte) {
   EXPECT_EQ(server.Requests()[0], "GET / HTTP/1.0\r\nHost: x\r\n\r\n");
 }
 
+TEST(Psock, ASendThatWouldBlockSleepsAndEndsOnAbort) {
+  test::TempFolder folder;
+  const std::string file = folder.File("big.bin");
+  test::WriteBytes(file, std::string(32 * 1024 * 1024, 'x'));
+  LoopbackReply hold;
+  hold.readRequest = false;
+  hold.end = LoopbackReply::End::Hold;
+  LoopbackServer server({hold});
+  Fixture f(0);
+  f.ConnectTo("127.0.0.1", server.Port());
+  TThreadTimer aborter(nullptr);
+  aborter.SetInterval(1000);
+  aborter.SetOnTimer([&](TComponent*) { f.sock.Abort(); });
+  double cpuBefore = ThreadCpuMs();
+  EXPECT_EQ(ErrorOf([&] { f.sock.SendFile(file); }), "Socket send aborted");
+  // Most of the file never left: the peer read nothing, and the wait slept.
+  EXPECT_GT(f.sock.BytesSent(), 0);
+  EXPECT_LT(f.sock.BytesSent(), 32 * 1024 * 1024);
+  EXPECT_LT(ThreadCpuMs() - cpuBefore, 500.0);
+}
+
 TEST(Psock, DisconnectLeavesAFreshSocketForTheNextConnection) {
   LoopbackServer server({LoopbackReply::Text("first\n"), LoopbackReply::Text("second\n")});
   Fixture f(0);
@@ -320,19 +332,21 @@ TEST(Psock, QuitDuringAWaitEndsItAndIsPostedAgain) {
 
 TEST(Psock, TwoInstancesStartTheSocketLibraryOnce) {
   auto first = std::make_unique<TPowersock>(nullptr);
-  EXPECT_EQ(first->WSAInfo().size(), 6u);
-  EXPECT_EQ(first->WSAInfo()[0], "Version= 1.1");
+  ASSERT_EQ(first->WSAInfo().Count(), 6);
+  const char* names[] = {"Version= 1.1", "High Version= ", "Description= ",
+                         "System= ",     "Max Sockets= ",  "Max Udp pack size= "};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(first->WSAInfo().Strings(i).rfind(names[i], 0), 0u) << i;
   auto second = std::make_unique<TPowersock>(nullptr);
-  EXPECT_TRUE(second->WSAInfo().empty());
+  EXPECT_EQ(second->WSAInfo().Count(), 0);
   first.reset();
   // The library still runs for the second: a third instance does not start it again.
   auto third = std::make_unique<TPowersock>(nullptr);
-  EXPECT_TRUE(third->WSAInfo().empty());
+  EXPECT_EQ(third->WSAInfo().Count(), 0);
   second.reset();
   third.reset();
   // The last one stopped it; the next one starts it afresh.
   TPowersock fourth(nullptr);
-  EXPECT_EQ(fourth.WSAInfo().size(), 6u);
+  EXPECT_EQ(fourth.WSAInfo().Count(), 6);
 }
 
 TEST(ThreadTimer, TicksWhileEnabled) {

@@ -128,6 +128,27 @@ TEST(ResponseHeader, HeadersBeyondTheirBoundsEndWithAnError) {
   for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.bytes), c.error) << c.bytes.size();
 }
 
+TEST(ResponseHeader, ALineSourceWithoutBoundsStillMeetsTheLineLimit) {
+  // Whatever cuts the lines, the reader holds no line longer than the buffer.
+  class Lines : public LineSource {
+   public:
+    std::string ReadLn() override {
+      return turn++ == 0 ? "HTTP/1.0 200 OK\r\n" : "X: " + std::string(70000, 'x') + "\r\n";
+    }
+    int turn = 0;
+  } lines;
+  std::string header;
+  StringSink sink(header);
+  ResponseHeaderFields fields;
+  try {
+    ReadResponseHeader(lines, sink, fields);
+    FAIL();
+  } catch (const ESockError& error) {
+    EXPECT_EQ(error.Message(), "Line longer than 65536 bytes");
+  }
+  EXPECT_EQ(header, "HTTP/1.0 200 OK\r\n");
+}
+
 TEST(ResponseHeader, AnEndlessHeaderIsReadOnlyUpToItsBound) {
   // A peer that sends header lines forever: the reading must stop by itself.
   class Endless : public ByteSource {

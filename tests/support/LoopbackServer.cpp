@@ -170,6 +170,7 @@ struct LoopbackServer::State {
         if (Readable(client, 50) && recv(client, &byte, 1, 0) <= 0) break;
       }
     }
+    if (reply.end == LoopbackReply::End::Hold) Pause(WaitLimitMs);
     shutdown(client, SD_SEND);
   }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Application.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempFiles.h"
@@ -240,8 +241,9 @@ TEST(Psock, CaptureStringStopsAtItsMaximumAfterABlock) {
   Fixture f(0);
   f.ConnectTo("127.0.0.1", server.Port());
   std::string text;
+  // Returns without waiting for the close; a busy machine may deliver both chunks as one block.
   f.sock.CaptureString(text, 3);
-  EXPECT_EQ(text, "12345");
+  EXPECT_TRUE(text == "12345" || text == "1234567890") << text;
 }
 
 TEST(Psock, SendsTextsUpToTheirFirstZeroByte) {
@@ -319,15 +321,25 @@ TEST(Psock, QuitDuringAWaitEndsItAndIsPostedAgain) {
   LoopbackReply stall;
   stall.readRequest = false;
   stall.end = LoopbackReply::End::Stall;
-  LoopbackServer server({stall});
-  Fixture f(0);
-  f.ConnectTo("127.0.0.1", server.Port());
-  PostQuitMessage(3);
-  std::string text;
-  EXPECT_EQ(ErrorOf([&] { f.sock.CaptureString(text, -1); }), "Socket capture aborted");
-  MSG message;
-  ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  EXPECT_EQ(message.wParam, 3u);
+  // Bare, and owned by an application whose message handling sees the quit.
+  for (bool withApplication : {false, true}) {
+    LoopbackServer server({stall});
+    TApplication application(GetModuleHandleA(nullptr));
+    std::unique_ptr<TPowersock> bare;
+    if (!withApplication) bare = std::make_unique<TPowersock>(nullptr);
+    TPowersock& sock = withApplication ? application.Create<TPowersock>() : *bare;
+    sock.SetTimeOut(SafetyTimeOut);
+    sock.SetHost("127.0.0.1");
+    sock.SetPort(server.Port());
+    sock.Connect();
+    PostQuitMessage(3);
+    std::string text;
+    EXPECT_EQ(ErrorOf([&] { sock.CaptureString(text, -1); }), "Socket capture aborted");
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 3u);
+    EXPECT_EQ(application.Terminated(), withApplication);
+  }
 }
 
 TEST(Psock, TwoInstancesStartTheSocketLibraryOnce) {

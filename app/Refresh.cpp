@@ -20,8 +20,10 @@ namespace {
 constexpr UINT StallLimitMs = 30000;
 
 constexpr const char* NoServerListText = "The page holds no server list; the old list was kept";
-constexpr const char* StallText =
-    "The list site sent nothing for 30 seconds; the download was stopped and the old list kept";
+std::string StallText() {
+  return "The list site sent nothing for " + std::to_string(StallLimitMs / 1000) +
+         " seconds; the download was stopped and the old list kept";
+}
 
 }  // namespace
 
@@ -70,7 +72,7 @@ void TForm1::ClickRA() {
     // The window's close aborted the download: the program is ending, and
     // the abort's text would only hold it up.
     if (closing_) return;
-    if (stallWatch_->Stalled()) throw ESockError(StallText);
+    if (stallWatch_->Stalled()) throw ESockError(StallText());
     throw;
   }
 }

@@ -2,6 +2,7 @@
 // process against a scripted list site on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -340,7 +341,11 @@ TEST(Refresh, ClosingDuringTheDownloadEndsTheProgramAtOnceAndWritesNothing) {
   run.Close();
   DWORD exitCode = 1;
   ASSERT_TRUE(run.WaitForExit(10000, &exitCode));
-  EXPECT_LT(GetTickCount() - start, 1000u);
+  // Well within a second here (a few hundred milliseconds, most of them
+  // Wine's own process teardown); twice that allows for a busy machine.
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_LT(elapsed, 2000u);
+  std::printf("closed after %lu ms\n", static_cast<unsigned long>(elapsed));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_EQ(run.CacheBytes(), "<none>");
   EXPECT_FALSE(test::LayoutKeyExists());

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <utility>
 
 #include "app/AddServers.h"
 #include "app/CacheFile.h"
@@ -10,6 +11,7 @@
 #include "app/Links.h"
 #include "app/PageScraper.h"
 #include "app/Resources.h"
+#include "app/StallWatch.h"
 #include "app/ServerGrid.h"
 #include "app/Win32WindowDriver.h"
 #include "framework/Application.h"
@@ -61,10 +63,12 @@ EditArgs InfoEdit(int left, int top, int width, int height, const char* text, in
 
 }  // namespace
 
-TForm1::TForm1(TComponent* owner) : TForm(owner, MainWindowArgs()) {
+TForm1::TForm1(TComponent* owner, std::string listUrl)
+    : TForm(owner, MainWindowArgs()), listUrl_(std::move(listUrl)) {
   SetUpServerGrid(Grid);
   Grid.SetRegistry([] { return std::unique_ptr<RegistryAccess>(std::make_unique<TRegistry>()); });
   CreateControls();
+  CreateClient();
   // An error in a start-up step ends creation there; the window stays usable.
   GuardHandler(Application(), [this] { FormCreate(); });
 }
@@ -166,6 +170,9 @@ void TForm1::FormCreate() {
     Grid.Columns().LoadFromRegistry(ServerListKey, 1);
     Edit3->SetText(FileDateText(cache));
     LoadGridFile(Grid, cache);
+  } else {
+    // The window is on the screen already, so the first download shows its progress.
+    ClickRA();
   }
   AckwList();
 }

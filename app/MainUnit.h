@@ -2,8 +2,10 @@
 // The main window: the one window of the program, with the server grid, the
 // control panel, the status bar and the links.
 
+#include <memory>
 #include <string>
 
+#include "app/ListAddress.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
@@ -11,12 +13,16 @@
 #include "framework/StdCtrls.h"
 #include "gif/GIFImage.h"
 #include "grid/kstrgrid.h"
+#include "net/NMHttp.h"
 
 namespace velloran {
 
+class TStallWatch;
+
 class TForm1 : public TForm {
  public:
-  explicit TForm1(TComponent* owner);
+  // ListUrl: the address of the server-list page that "Refresh" downloads.
+  explicit TForm1(TComponent* owner, std::string listUrl = BuiltInListUrl());
   ~TForm1() override;
 
   static constexpr const char* Caption = "Velloran 1.1 [for WinMX 3] ";
@@ -56,6 +62,8 @@ class TForm1 : public TForm {
   TGIFImage* GIFImage1 = nullptr;  // over Image3
   TGIFImage* GIFImage2 = nullptr;  // over Image1
   TGIFImage* GIFImage3 = nullptr;  // over Image2
+  // The HTTP client that downloads the list.
+  TNMHTTP* H = nullptr;
 
   void AckwList();
   void FillGrid(const std::string& body);
@@ -66,6 +74,16 @@ class TForm1 : public TForm {
   void Image3Click();
   void Panel4Click();
 
+  // The refresh (app/Refresh.cpp).
+  void ClickRA();
+  void HSuccess(CmdType cmd);
+  void HFailure(CmdType cmd);
+  void HConnectionFailed(TComponent* sender);
+  void HInvalidHost(bool& handled);
+  void HStatus(TComponent* sender, const std::string& status);
+  void HPacketRecvd(TComponent* sender);
+  void FormClose(TCloseAction& action);
+
  private:
   void CreateControls();
   void CreatePanelControls();
@@ -73,6 +91,14 @@ class TForm1 : public TForm {
   void FormCreate();
   void OpenPage(const char* address);
   std::string CachePath() const;
+
+  void CreateClient();
+
+  const std::string listUrl_;
+  std::unique_ptr<TStallWatch> stallWatch_;
+  // Set once the window closes: a download under way ends and writes nothing.
+  bool closing_ = false;
+  bool refreshing_ = false;
 };
 
 }  // namespace velloran

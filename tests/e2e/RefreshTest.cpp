@@ -1,0 +1,376 @@
+// "Refresh" and the start-up download, with velloran.exe as a separate
+// process against a scripted list site on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/FileDate.h"
+#include "app/ListAddress.h"
+#include "tests/e2e/VelloranRun.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/WinTestSupport.h"
+
+namespace velloran {
+namespace {
+
+using test::LoopbackReply;
+using test::LoopbackServer;
+using test::StatusText;
+using test::VelloranRun;
+
+const std::string Head =
+    "<html><body><table>\n<tr><th>Server</th><th>IP</th><th>Port</th><th>Network</th>"
+    "<th>Users</th><th>Files</th><th>Giga bytes</th></tr>\n";
+const std::string Foot = "</table><p><a href=\"/privacy.php\">Privacy Policy</a></p></body></html>";
+
+std::string Row(int n) {
+  std::string row = "<tr>";
+  for (const std::string& cell :
+       {"Server " + std::to_string(n), "127.0.0." + std::to_string(n), std::string("8888"),
+        std::string("Net"), std::to_string(10 * n), std::to_string(100 * n), std::to_string(n)})
+    row += "<td>" + cell + "</td>";
+  return row + "</tr>\n";
+}
+
+// The cache file that a list of Rows servers made by Row gives.
+std::string CacheOf(int rows) {
+  std::vector<std::vector<std::string>> columns(7);
+  for (int n = 1; n <= rows; ++n) {
+    columns[0].push_back("Server" + std::to_string(n));
+    columns[1].push_back("127.0.0." + std::to_string(n));
+    columns[2].push_back("8888");
+    columns[3].push_back("Net");
+    columns[4].push_back(std::to_string(10 * n));
+    columns[5].push_back(std::to_string(100 * n));
+    columns[6].push_back(std::to_string(n));
+  }
+  std::string bytes = "7\r\n" + std::to_string(rows) + "\r\n";
+  for (const auto& column : columns)
+    for (const std::string& cell : column) bytes += cell + "\r\n";
+  return bytes;
+}
+
+const std::string OldCache =
+    "7\r\n2\r\nold one\r\nold two\r\n1.1.1.1\r\n2.2.2.2\r\n1\r\n2\r\na\r\nb\r\n"
+    "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n";
+
+std::string Ok(const std::string& body) {
+  return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\n\r\n";
+}
+
+std::string Joined(const std::vector<StatusText>& texts) {
+  std::string all;
+  for (const StatusText& text : texts)
+    all += "[" + text.text + (text.panelEnabled ? "" : " (panel off)") + "] ";
+  return all;
+}
+
+const std::string Page = Head + Row(1) + Row(2) + Row(3) + Foot;
+
+// The page's header, then the page in Pieces parts, DelayMs apart.
+LoopbackReply SlowPage(int pieces, int delayMs) {
+  LoopbackReply reply;
+  reply.head = Ok(Page);
+  std::size_t size = (Page.size() + pieces - 1) / pieces;
+  for (std::size_t at = 0; at < Page.size(); at += size)
+    reply.chunks.push_back(Page.substr(at, size));
+  reply.delayMs = delayMs;
+  return reply;
+}
+
+bool IsByteCount(const std::string& text) {
+  const std::string tail = " bytes received... (Please wait)";
+  return text.size() > tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The texts without the byte counts, and the counts on their own, checked to
+// stand together right after the contacting text, counting up.
+struct Progress {
+  std::vector<StatusText> texts;
+  std::vector<long> counts;
+};
+
+Progress Split(const std::vector<StatusText>& all) {
+  Progress progress;
+  bool countsEnded = false;
+  for (const StatusText& text : all) {
+    if (IsByteCount(text.text)) {
+      EXPECT_FALSE(countsEnded) << "a byte count after another text: " << Joined(all);
+      EXPECT_FALSE(text.panelEnabled) << text.text;
+      long count = std::stol(text.text);
+      if (!progress.counts.empty()) {
+        EXPECT_GT(count, progress.counts.back()) << Joined(all);
+      }
+      progress.counts.push_back(count);
+    } else {
+      if (!progress.counts.empty()) countsEnded = true;
+      progress.texts.push_back(text);
+    }
+  }
+  return progress;
+}
+
+// Until the download is under way: its last text is a byte count.
+bool WaitForByteCount(const VelloranRun& run) {
+  return test::WaitUntil(
+      [&] {
+        auto texts = run.StatusTexts();
+        return !texts.empty() && IsByteCount(texts.back().text);
+      },
+      20000);
+}
+
+HWND GridWindow(const VelloranRun& run) {
+  return FindWindowExA(run.Window(), nullptr, "VelloranGrid", nullptr);
+}
+
+TEST(FirstStart, DownloadsAtOnceShowingTheProgressAndWritesTheCache) {
+  test::ResetLayoutKey();
+  LoopbackServer site({SlowPage(4, 400)});
+  VelloranRun run;
+  ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
+
+  // Meanwhile: the panel is off, the grid is not.
+  ASSERT_TRUE(WaitForByteCount(run)) << Joined(run.StatusTexts());
+  EXPECT_FALSE(IsWindowEnabled(run.Panel()));
+  EXPECT_TRUE(IsWindowEnabled(GridWindow(run)));
+
+  ASSERT_TRUE(run.WaitForStatus("3 servers", 30000)) << Joined(run.StatusTexts());
+  std::vector<StatusText> all = run.StatusTexts();
+  Progress progress = Split(all);
+  // Every text of the refresh comes with the panel off; the step that
+  // follows sets the count text again, which changes nothing, and the panel on.
+  EXPECT_EQ(progress.texts, (std::vector<StatusText>{{"Contacting 127.0.0.1...", false},
+                                                     {"Download complete", false},
+                                                     {"3 servers", false}}))
+      << Joined(all);
+  EXPECT_GE(progress.counts.size(), 2u) << Joined(all);
+  ASSERT_FALSE(progress.counts.empty());
+  EXPECT_EQ(progress.counts.back(), static_cast<long>(Page.size()));
+
+  EXPECT_EQ(site.Requests(), std::vector<std::string>{test::ListRequest("/list.php", "127.0.0.1")});
+  EXPECT_EQ(run.CacheBytes(), CacheOf(3));
+  EXPECT_EQ(test::WindowText(run.LastRefreshed()), FileDateText(run.CachePath()));
+  EXPECT_TRUE(test::LayoutKeyExists());
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
+}
+
+TEST(FirstStart, FollowsARedirectSendingItsCookieBack) {
+  LoopbackServer site({LoopbackReply::Text("HTTP/1.0 302 Found\r\nLocation: /real/list.php\r\n"
+                                           "Set-Cookie: session=abc\r\n\r\n"),
+                       LoopbackReply::Text(Ok(Page) + Page)});
+  VelloranRun run;
+  ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
+  ASSERT_TRUE(run.WaitForStatus("3 servers", 30000)) << Joined(run.StatusTexts());
+  EXPECT_EQ(site.Requests(), (std::vector<std::string>{
+                                 test::ListRequest("/list.php", "127.0.0.1"),
+                                 test::ListRequest("/real/list.php", "127.0.0.1", "session=abc")}));
+  EXPECT_EQ(run.CacheBytes(), CacheOf(3));
+}
+
+TEST(CachedStart, ShowsTheCacheAndAsksNothing) {
+  LoopbackServer site({LoopbackReply::Text(Ok(Page) + Page)});
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000)) << Joined(run.StatusTexts());
+  EXPECT_EQ(run.StatusTexts(), (std::vector<StatusText>{{"2 servers", true}}));
+  // Long enough for a download to have begun, had one been started.
+  Sleep(500);
+  EXPECT_EQ(site.Connections(), 0);
+  EXPECT_EQ(run.CacheBytes(), OldCache);
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
+}
+
+TEST(Refresh, APageWithTheTableButNoRowsIsARealEmptyList) {
+  LoopbackServer site({LoopbackReply::Text(Ok(Head + Foot) + Head + Foot)});
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+  run.ClickRefresh();
+  ASSERT_TRUE(run.WaitForStatus("0 servers", 20000)) << Joined(run.StatusTexts());
+  EXPECT_EQ(run.CacheBytes(), "7\r\n0\r\n");
+  EXPECT_EQ(test::FindMessageBox(run.Id()), nullptr);
+}
+
+// A refresh that fails, from a window with a cached list of two servers:
+// the texts in order, the message box (or none), and nothing changed.
+struct Failure {
+  const char* name;
+  std::vector<LoopbackReply> script;
+  // Empty: the list site's own address.
+  std::string url;
+  std::vector<std::string> texts;  // after the contacting text, byte counts aside
+  std::string box;                 // empty: no message box
+  DWORD limitMs = 20000;
+};
+
+void ExpectFailedRefresh(const Failure& failure) {
+  SCOPED_TRACE(failure.name);
+  test::SetLayoutMarker();
+  LoopbackServer site(failure.script);
+  std::string url = failure.url.empty() ? site.Url("/list.php") : failure.url;
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  ASSERT_TRUE(run.Start("--list-url " + url));
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+  const std::string date = test::WindowText(run.LastRefreshed());
+  ASSERT_FALSE(date.empty());
+
+  run.ClickRefresh();
+  HWND box = nullptr;
+  ASSERT_TRUE(test::WaitUntil(
+      [&] {
+        auto texts = run.StatusTexts();
+        if (texts.size() < 3 || texts.back().text != "2 servers") return false;
+        if (!failure.box.empty()) return (box = test::FindMessageBox(run.Id())) != nullptr;
+        return IsWindowEnabled(run.Panel()) != FALSE;
+      },
+      failure.limitMs))
+      << Joined(run.StatusTexts());
+  if (box) {
+    test::MessageBoxSeen seen = test::ReadMessageBox(box);
+    EXPECT_EQ(seen.caption, "Velloran");
+    EXPECT_EQ(seen.text, failure.box);
+    // The count text and the panel came before the box.
+    EXPECT_TRUE(IsWindowEnabled(run.Panel()));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  } else {
+    Sleep(500);
+    EXPECT_EQ(test::FindMessageBox(run.Id()), nullptr);
+  }
+
+  std::vector<StatusText> all = run.StatusTexts();
+  std::vector<StatusText> expected = {{"2 servers", true},
+                                      {"Contacting " + ListUrlHost(url) + "...", false}};
+  for (const std::string& text : failure.texts) expected.push_back({text, false});
+  expected.push_back({"2 servers", false});
+  EXPECT_EQ(Split(all).texts, expected) << Joined(all);
+  EXPECT_EQ(run.CacheBytes(), OldCache);
+  EXPECT_EQ(test::WindowText(run.LastRefreshed()), date);
+  EXPECT_TRUE(test::LayoutMarkerPresent());
+  EXPECT_TRUE(test::WaitUntil([&] { return IsWindowEnabled(run.Panel()) != FALSE; }, 5000));
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
+}
+
+LoopbackReply ClosedAtOnce() {
+  LoopbackReply reply;
+  return reply;
+}
+
+// A third of the page, then silence far longer than the program waits.
+LoopbackReply Stalled() {
+  LoopbackReply reply;
+  reply.head = Ok(Page) + Page.substr(0, Page.size() / 3);
+  reply.chunks = {Page.substr(Page.size() / 3)};
+  reply.delayMs = 45000;
+  return reply;
+}
+
+const char* const NoList = "The page holds no server list; the old list was kept.";
+
+TEST(Refresh, AFailedOrForeignReplyKeepsTheOldList) {
+  // A label longer than 63 characters fails in the resolver itself, before
+  // any query could leave the machine.
+  const std::string unresolvable = "http://" + std::string(64, 'a') + ".invalid/list.php";
+  const Failure failures[] = {
+      {"404",
+       {LoopbackReply::Text("HTTP/1.0 404 Not Found\r\n\r\n<html>No such page</html>")},
+       "",
+       {"Error downloading!"},
+       ""},
+      {"no status line, closed at once", {ClosedAtOnce()}, "", {"Error downloading!"}, NoList},
+      {"a page without the table",
+       {LoopbackReply::Text(Ok("") + "<html><body><h1>Down for maintenance</h1></body></html>")},
+       "",
+       {"Error downloading!"},
+       NoList},
+      {"refused",
+       {},
+       "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/list.php",
+       {"Connection failed!"},
+       "Connection Failed."},
+      {"unresolvable host",
+       {},
+       unresolvable,
+       {"Invalid host or DNS error!"},
+       "Null Remote Address."},
+  };
+  for (const Failure& failure : failures) ExpectFailedRefresh(failure);
+}
+
+TEST(Refresh, AStalledDownloadEndsAfterItsLimit) {
+  ExpectFailedRefresh({"stall",
+                       {Stalled()},
+                       "",
+                       {},
+                       "The list site sent nothing for 30 seconds; the download was stopped and "
+                       "the old list kept.",
+                       60000});
+}
+
+// Slower in all than the time-out, but never silent for as long: it finishes.
+TEST(Refresh, ASlowButLiveDownloadFinishes) {
+  LoopbackServer site({SlowPage(12, 3000)});
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+  run.ClickRefresh();
+  ASSERT_TRUE(run.WaitForStatus("3 servers", 90000)) << Joined(run.StatusTexts());
+  EXPECT_EQ(Split(run.StatusTexts()).counts.size(), 12u) << Joined(run.StatusTexts());
+  EXPECT_EQ(run.CacheBytes(), CacheOf(3));
+  EXPECT_EQ(test::FindMessageBox(run.Id()), nullptr);
+}
+
+TEST(Refresh, ClosingDuringTheDownloadEndsTheProgramAtOnceAndWritesNothing) {
+  test::ResetLayoutKey();
+  LoopbackServer site({Stalled()});
+  VelloranRun run;
+  ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
+  ASSERT_TRUE(WaitForByteCount(run)) << Joined(run.StatusTexts());
+  DWORD start = GetTickCount();
+  run.Close();
+  DWORD exitCode = 1;
+  ASSERT_TRUE(run.WaitForExit(10000, &exitCode));
+  // Well within a second here (a few hundred milliseconds, most of them
+  // Wine's own process teardown); twice that allows for a busy machine.
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_LT(elapsed, 2000u);
+  std::printf("closed after %lu ms\n", static_cast<unsigned long>(elapsed));
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(run.CacheBytes(), "<none>");
+  EXPECT_FALSE(test::LayoutKeyExists());
+}
+
+TEST(Refresh, ASaveThatFailsAfterAGoodDownloadIsReported) {
+  LoopbackServer site({LoopbackReply::Text(Ok(Page) + Page)});
+  VelloranRun run;
+  // A folder where the cache file should go: no cache to load, and none can be written.
+  CreateDirectoryA(run.CachePath().c_str(), nullptr);
+  ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
+  HWND box = nullptr;
+  ASSERT_TRUE(
+      test::WaitUntil([&] { return (box = test::FindMessageBox(run.Id())) != nullptr; }, 20000))
+      << Joined(run.StatusTexts());
+  test::MessageBoxSeen seen = test::ReadMessageBox(box);
+  EXPECT_EQ(seen.text, "File access denied.");
+  std::vector<StatusText> all = run.StatusTexts();
+  EXPECT_EQ(Split(all).texts, (std::vector<StatusText>{{"Contacting 127.0.0.1...", false},
+                                                       {"Download complete", false},
+                                                       {"3 servers", false}}))
+      << Joined(all);
+  EXPECT_TRUE(IsWindowEnabled(run.Panel()));
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+}  // namespace velloran

@@ -1,0 +1,140 @@
+"""The demo list site, driven over loopback: each mode answers as it says,
+and the list page is one that the program's own scraper reads.
+
+    python3 demo_site_test.py VELLORAN_TOOL
+"""
+
+import os
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                "tools", "demo-site"))
+import demo_site  # noqa: E402
+
+TOOL = None
+LIMIT_S = 10
+
+
+class RunningSite:
+    """The site in a thread of this process, on a free port."""
+
+    def __init__(self, *args):
+        self.folder = tempfile.mkdtemp()
+        self.port_file = os.path.join(self.folder, "port")
+        argv = ["--port-file", self.port_file, "--block-delay", "0.01"] + list(args)
+        self.thread = threading.Thread(target=demo_site.main, args=(argv,), daemon=True)
+        self.thread.start()
+        deadline = time.time() + LIMIT_S
+        while not (os.path.exists(self.port_file) and open(self.port_file).read().strip()):
+            if time.time() > deadline:
+                raise AssertionError("the site did not start")
+            time.sleep(0.02)
+        self.port = int(open(self.port_file).read())
+
+    def get(self, path="/list.php", extra=""):
+        """Everything the site sends for one request, and whether it closed."""
+        with socket.create_connection(("127.0.0.1", self.port), timeout=LIMIT_S) as s:
+            s.sendall(("GET %s HTTP/1.0\r\nHost: 127.0.0.1\r\n%s\r\n" % (path, extra)).encode())
+            data = b""
+            while True:
+                chunk = s.recv(65536)
+                if not chunk:
+                    return data
+                data += chunk
+
+
+def header_and_body(reply):
+    head, _, body = reply.partition(b"\r\n\r\n")
+    return head.decode("latin-1").split("\r\n"), body
+
+
+def scraped_rows(body):
+    with tempfile.TemporaryDirectory() as folder:
+        page = os.path.join(folder, "page.html")
+        cache = os.path.join(folder, "servers.grd")
+        with open(page, "wb") as out:
+            out.write(body)
+        subprocess.run([TOOL, "scrape", page, cache], check=True, timeout=LIMIT_S,
+                       stdout=subprocess.DEVNULL)
+        dump = subprocess.run([TOOL, "dump", cache], check=True, timeout=LIMIT_S,
+                              stdout=subprocess.PIPE).stdout
+    return [line.split(b"\t") for line in dump.splitlines()]
+
+
+class DemoSite(unittest.TestCase):
+    def test_list_page_scrapes_into_its_servers(self):
+        site = RunningSite("--servers", "37", "--block-bytes", "500")
+        head, body = header_and_body(site.get())
+        self.assertEqual(head[0], "HTTP/1.0 200 OK")
+        self.assertIn("Content-Length: %d" % len(body), head)
+        rows = scraped_rows(body)
+        self.assertEqual(len(rows), 37)
+        expected = demo_site.server_rows(37)
+        for row, want in zip(rows, expected):
+            # The scraper drops the blanks of every text.
+            self.assertEqual(row, [cell.replace(" ", "").encode() for cell in want])
+        for row in rows:
+            self.assertTrue(row[1].startswith(b"127."), row)
+
+    def test_empty_list_has_the_table_and_no_rows(self):
+        _, body = header_and_body(RunningSite("--mode", "empty").get())
+        self.assertIn(b"Giga&nbsp;bytes", body)
+        self.assertEqual(scraped_rows(body), [])
+
+    def test_error_modes(self):
+        head, _ = header_and_body(RunningSite("--mode", "not-found").get())
+        self.assertEqual(head[0], "HTTP/1.0 404 Not Found")
+        head, body = header_and_body(RunningSite("--mode", "no-table").get())
+        self.assertEqual(head[0], "HTTP/1.0 200 OK")
+        self.assertNotIn(b"Giga", body)
+        self.assertEqual(RunningSite("--mode", "closed").get(), b"")
+        reply = RunningSite("--mode", "no-status").get()
+        self.assertTrue(reply.startswith(b"<html>"), reply[:40])
+
+    def test_redirect_sets_a_cookie_that_the_list_needs(self):
+        site = RunningSite("--mode", "redirect", "--servers", "3")
+        head, _ = header_and_body(site.get())
+        self.assertEqual(head[0], "HTTP/1.0 302 Found")
+        self.assertIn("Location: /list.php?next", head)
+        self.assertIn("Set-Cookie: " + demo_site.COOKIE, head)
+        head, _ = header_and_body(site.get("/list.php?next"))
+        self.assertEqual(head[0], "HTTP/1.0 403 Forbidden")
+        head, body = header_and_body(site.get("/list.php?next", "Cookie: %s\r\n" % demo_site.COOKIE))
+        self.assertEqual(head[0], "HTTP/1.0 200 OK")
+        self.assertEqual(len(scraped_rows(body)), 3)
+
+    def test_stall_sends_part_of_the_page_then_nothing(self):
+        site = RunningSite("--mode", "stall")
+        with socket.create_connection(("127.0.0.1", site.port), timeout=LIMIT_S) as s:
+            s.sendall(b"GET /list.php HTTP/1.0\r\n\r\n")
+            data = b""
+            s.settimeout(1.5)
+            try:
+                while True:
+                    chunk = s.recv(65536)
+                    self.assertTrue(chunk, "the site closed instead of stalling")
+                    data += chunk
+            except socket.timeout:
+                pass
+        _, body = header_and_body(data)
+        self.assertGreater(len(body), 0)
+        self.assertLess(len(body), len(demo_site.list_page(120)))
+
+    def test_refused_mode_listens_nowhere(self):
+        site = RunningSite("--mode", "refused")
+        with self.assertRaises(ConnectionRefusedError):
+            socket.create_connection(("127.0.0.1", site.port), timeout=LIMIT_S).close()
+
+    def test_binds_loopback_only(self):
+        self.assertEqual(demo_site.HOST, "127.0.0.1")
+
+
+if __name__ == "__main__":
+    TOOL = sys.argv.pop(1)
+    unittest.main()

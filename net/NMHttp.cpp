@@ -107,7 +107,11 @@ void TNMHTTP::BuildRequestHeader() {
 }
 
 void TNMHTTP::SendRequestText() {
-  Write(RequestHeaderText(currentCmd_, sendHeader_));
+  // RawCommand's data is the whole request: it gets no header of ours.
+  if (currentCmd_ != CmdRAW) {
+    Write(sendHeader_.Text());
+    Writeln("");
+  }
   if (!SendsBody(currentCmd_)) return;
   if (outputFileMode_)
     SendFile(sendData_);
@@ -121,19 +125,28 @@ void TNMHTTP::ReadResponseHeader() {
   ResponseHeaderFields fields;
   fields.Location = location_;
   SocketLines lines(*this);
-  if (outputFileMode_) {
-    OutputFile file(header_);
-    ::velloran::ReadResponseHeader(lines, file, fields);
-    file.Commit();
-  } else {
-    header_.clear();
-    StringSink sink(header_);
-    ::velloran::ReadResponseHeader(lines, sink, fields);
+  // What the lines read so far said stays visible when a later one fails.
+  auto keep = [&] {
+    SetReplyNumber(fields.ReplyNumber);
+    SetBytesTotal(fields.BytesTotal);
+    cookieIn_ = fields.CookieIn;
+    location_ = fields.Location;
+  };
+  try {
+    if (outputFileMode_) {
+      OutputFile file(header_);
+      ::velloran::ReadResponseHeader(lines, file, fields);
+      file.Commit();
+    } else {
+      header_.clear();
+      StringSink sink(header_);
+      ::velloran::ReadResponseHeader(lines, sink, fields);
+    }
+  } catch (...) {
+    keep();
+    throw;
   }
-  SetReplyNumber(fields.ReplyNumber);
-  SetBytesTotal(fields.BytesTotal);
-  cookieIn_ = fields.CookieIn;
-  location_ = fields.Location;
+  keep();
 }
 
 void TNMHTTP::ReadBody() {

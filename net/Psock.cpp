@@ -245,9 +245,10 @@ LRESULT CALLBACK TPowersock::SocketWindowProc(HWND window, UINT message, WPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
   try {
     self->SocketMessage(message, wParam, lParam);
-  } catch (const std::exception&) {
+  } catch (...) {
     // Dropped by design (see the header): a notice has no caller to tell,
     // and the waiting operation meets the same trouble on its next call.
+    // Whatever it was, it must not unwind through the system's frames.
   }
   return 0;
 }
@@ -675,8 +676,8 @@ void TPowersock::CaptureBlocks(const std::function<void(const char*, int)>& stor
       // notice: sleep until it (or any message) comes instead of asking again
       // at once. After the close notice no further notice comes, so read on;
       // nor after a handler that let messages run saw the close and replaced
-      // the socket, which clears that flag.
-      if (received < BlockSize && !closeNoticed_ && connected_) {
+      // the socket, which clears that flag, nor after a handler's Abort.
+      if (received < BlockSize && !closeNoticed_ && connected_ && !canceled_) {
         WaitForNotice();
         continue;
       }

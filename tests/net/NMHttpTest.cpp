@@ -279,18 +279,25 @@ TEST(NMHttp, TimeOutEndsAStalledBody) {
 }
 
 TEST(NMHttp, HostileHeadersEndWithAClearError) {
-  std::string manyLines = "HTTP/1.0 200 OK\r\n";
+  // What the lines before the bad one said is kept for the caller to see.
+  std::string manyLines = "HTTP/1.0 302 Found\r\nLocation: /elsewhere\r\n";
   for (int i = 0; i < 1001; ++i) manyLines += "X-Line: " + std::to_string(i) + "\r\n";
-  const std::pair<std::string, std::string> cases[] = {
-      {manyLines + "\r\nbody", "HTTP header has more than 1000 lines"},
+  const struct {
+    std::string reply, error;
+    int replyNumber;
+    std::string location;
+  } cases[] = {
+      {manyLines + "\r\nbody", "HTTP header has more than 1000 lines", 302, "/elsewhere"},
       {"HTTP/1.0 200 OK\r\nX-Long: " + std::string(70000, 'a') + "\r\n\r\n",
-       "Line longer than 65536 bytes"},
+       "Line longer than 65536 bytes", 200, ""},
   };
-  for (const auto& [reply, error] : cases) {
-    LoopbackServer server({LoopbackReply::Text(reply)});
+  for (const auto& c : cases) {
+    LoopbackServer server({LoopbackReply::Text(c.reply)});
     Client client;
-    EXPECT_EQ(ErrorOf([&] { client.http.Get(server.Url("/")); }), error);
+    EXPECT_EQ(ErrorOf([&] { client.http.Get(server.Url("/")); }), c.error);
     EXPECT_FALSE(client.http.Connected());
+    EXPECT_EQ(client.http.ReplyNumber(), c.replyNumber);
+    EXPECT_EQ(client.http.Location(), c.location);
   }
 }
 

@@ -275,6 +275,21 @@ TEST(Psock, CaptureEndsWhenAPacketHandlerLetsTheCloseNoticeRun) {
   EXPECT_LT(GetTickCount() - start, 5000u);
 }
 
+TEST(Psock, AbortFromAPacketHandlerEndsTheCaptureAtOnce) {
+  LoopbackReply reply;
+  reply.readRequest = false;
+  reply.head = "abc";
+  reply.end = LoopbackReply::End::Stall;
+  LoopbackServer server({reply});
+  Fixture f(0);
+  f.sock.OnPacketRecvd = [&f](TComponent*) { f.sock.Abort(); };
+  f.ConnectTo("127.0.0.1", server.Port());
+  std::string text;
+  DWORD start = GetTickCount();
+  EXPECT_EQ(ErrorOf([&] { f.sock.CaptureString(text, -1); }), "Socket capture aborted");
+  EXPECT_LT(GetTickCount() - start, 2000u);
+}
+
 TEST(Psock, CaptureStringStopsAtItsMaximumAfterABlock) {
   LoopbackReply reply;
   reply.readRequest = false;

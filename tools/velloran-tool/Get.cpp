@@ -69,12 +69,21 @@ int Get(const Arguments& arguments) {
   }
   TApplication application(GetModuleHandleA(nullptr));
   application.SetTitle("velloran-tool");
-  TNMHTTP& http = application.Create<TNMHTTP>();
+  TNMHTTP* client = nullptr;
+  try {
+    client = &application.Create<TNMHTTP>();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
+  TNMHTTP& http = *client;
   SetUpClient(http, noRedirect);
+  bool raised = false;
   std::string failure;
   try {
     http.Get(rest[0]);
   } catch (const std::exception& error) {
+    raised = true;
     failure = error.what();
   }
   PrintResults(http);
@@ -84,9 +93,10 @@ int Get(const Arguments& arguments) {
       SaveFile(rest[2], http.Body());
     }
   } catch (const EInOutError& error) {
-    if (failure.empty()) failure = error.what();
+    if (!raised) failure = error.what();
+    raised = true;
   }
-  if (!failure.empty()) {
+  if (raised) {
     std::fprintf(stderr, "%s\n", failure.c_str());
     return 1;
   }

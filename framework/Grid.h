@@ -15,6 +15,7 @@
 #include "framework/Canvas.h"
 #include "framework/Geometry.h"
 #include "framework/Graphics.h"
+#include "framework/Mouse.h"
 
 namespace velloran {
 
@@ -39,10 +40,6 @@ enum TGridOption : unsigned {
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 enum TGridDrawState : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
-
-enum TShiftState : unsigned { ssShift = 1, ssCtrl = 2, ssAlt = 4 };
-
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 enum class TCursorKind { Default, HorizontalSplit, HourGlass };
 

@@ -64,7 +64,7 @@ HBITMAP TGIFFrame::Mask() {
 // ---- TGIFImage
 
 TGIFImage::TGIFImage(TComponent* owner, const ControlArgs& args) : TWinControl(owner) {
-  CreateOwnWindow(ClassName, WithStyle(args, WS_CLIPSIBLINGS), 0, nullptr, nullptr);
+  CreateOwnWindow(ClassName, WithStyle(args, WS_CLIPSIBLINGS), CS_DBLCLKS, nullptr, nullptr);
   UpdateOpacity();
 }
 
@@ -332,23 +332,8 @@ LRESULT TGIFImage::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       UpdateOpacity();
       break;
-    case WM_LBUTTONDOWN:
-      pressed_ = true;
-      SetCapture(Handle());
-      return 0;
-    case WM_LBUTTONUP: {
-      const bool wasPressed = pressed_;
-      pressed_ = false;
-      if (GetCapture() == Handle()) ReleaseCapture();
-      POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      RECT client{};
-      GetClientRect(Handle(), &client);
-      if (wasPressed && PtInRect(&client, point) && OnClick) OnClick();
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      pressed_ = false;
-      break;
+    default:
+      if (std::optional<LRESULT> handled = MouseMessage(message, wParam, lParam)) return *handled;
   }
   return TWinControl::WndProc(message, wParam, lParam);
 }

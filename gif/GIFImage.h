@@ -23,6 +23,7 @@
 
 #include "framework/Control.h"
 #include "framework/Handles.h"
+#include "framework/Mouse.h"
 #include "gif/GIFBitmaps.h"
 #include "gif/GIFCompose.h"
 #include "gif/GIFData.h"
@@ -49,12 +50,26 @@ class TGIFFrame {
   UniqueBitmap mask_;
 };
 
+enum class TDragMode { dmManual, dmAutomatic };
+// A dock drag ends without a target: no control here is a dock site.
+enum class TDragKind { dkDrag, dkDock };
+enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
 class TGIFImage : public TWinControl {
  public:
   using TNotifyEvent = std::function<void(TGIFImage& sender)>;
   using TProgressEvent =
       std::function<void(TGIFImage& sender, std::size_t bytesProcessed, std::size_t bytesToProcess,
                          int percentageProcessed, bool& keepOnProcessing)>;
+  // X and Y are in the control's client coordinates, Shift a set of TShiftState.
+  using TMouseEvent = std::function<void(TMouseButton button, unsigned shift, int x, int y)>;
+  using TMouseMoveEvent = std::function<void(unsigned shift, int x, int y)>;
+  // Source is the control being dragged; Accept starts true (without a handler: refused).
+  using TDragOverEvent =
+      std::function<void(TGIFImage& source, int x, int y, TDragState state, bool& accept)>;
+  using TDragDropEvent = std::function<void(TGIFImage& source, int x, int y)>;
+  // Target is none when the drag ended over nothing that accepted it.
+  using TEndDragEvent = std::function<void(TGIFImage* target, int x, int y)>;
 
   TGIFImage(TComponent* owner, const ControlArgs& args);
   ~TGIFImage() override;
@@ -121,12 +136,35 @@ class TGIFImage : public TWinControl {
   void SetVisible(bool visible);
   TColor Color() const { return color_; }
   void SetColor(TColor color) { SetOption(color_, color); }
+  // Reads as the control itself, so that stored forms name it; setting it does nothing.
+  TGIFImage* Graphic() { return this; }
+  void SetGraphic(TGIFImage*) {}
+
+  // Automatic: a left-button press starts a drag instead of a click.
+  TDragMode DragMode = TDragMode::dmManual;
+  TDragKind DragKind = TDragKind::dkDrag;
+  // Shown over a control that accepts the drop; elsewhere the no-drop cursor.
+  LPCSTR DragCursor = IDC_ARROW;
+  // Starts a drag with the left button held; unless Immediate it waits until
+  // the mouse has moved by the system's drag distance. Nothing when one runs.
+  void BeginDrag(bool immediate);
+  bool Dragging() const { return drag_.has_value(); }
 
   TNotifyEvent OnChanging;
   TNotifyEvent OnChange;
   TNotifyEvent OnWrapAnimation;
   TProgressEvent OnProgress;
   std::function<void()> OnClick;
+  std::function<void()> OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+  std::function<void()> OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+  std::function<void()> OnStartDock;
+  TEndDragEvent OnEndDock;
 
   // Where the picture goes in client coordinates.
   RECT PictureRect() const;
@@ -162,6 +200,20 @@ class TGIFImage : public TWinControl {
   bool PassesLeft() const;
   UniqueBitmap CopyOfFirstFrame();
   SIZE ClientSize() const;
+  std::optional<LRESULT> MouseMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void DragTo(POINT screen);
+  void EndDrag(bool drop, POINT screen);
+  bool AcceptsDrop(TGIFImage& target, POINT screen, TDragState state);
+  static TGIFImage* PictureAt(HWND window);
+  void StartDrag(bool immediate, POINT screen);
+
+  // A drag in progress: where it began, whether it has moved far enough, the control under it.
+  struct DragRun {
+    POINT start{};
+    bool moving = false;
+    HWND target = nullptr;  // looked up again each time: a handler may destroy it
+    bool accepted = false;
+  };
 
   TGIFPictureData picture_;
   std::vector<std::unique_ptr<TGIFFrame>> frames_;
@@ -196,6 +248,7 @@ class TGIFImage : public TWinControl {
   bool fullCover_ = false;
   bool pressed_ = false;
   std::optional<RECT> shape_;
+  std::optional<DragRun> drag_;
   TTimerEx* timer_ = nullptr;
 };
 

@@ -128,6 +128,9 @@ TEST_F(GIFImageTest, CarriesItsPictureAsFormDataAndCopiesOrClearsByAssignment) {
   EXPECT_FALSE(image.Empty());
   EXPECT_EQ(image.WriteData(), WriteGIFFormData(gif));
   EXPECT_EQ(image.CurrentFrame(), 1);
+  // Stored forms name the control itself as its graphic, and setting it changes nothing.
+  image.SetGraphic(nullptr);
+  EXPECT_EQ(image.Graphic(), &image);
 
   TGIFImage& copy = form->Create<TGIFImage>(PlaceAt(20, 0, 10, 10));
   copy.Assign(&image);
@@ -186,6 +189,176 @@ TEST_F(GIFImageTest, AnswersClicksWithinItsPicture) {
   EXPECT_EQ(WindowFromPoint(inside), image.Handle());
   EXPECT_EQ(WindowFromPoint(outside), form->Handle());
 }
+
+// What the mouse does over picture A, as window messages in A's client
+// coordinates (0 takes the capture away), and the events that come of it.
+struct MouseInput {
+  UINT message;
+  int x, y;
+  WPARAM keys = 0;
+};
+
+struct MouseCase {
+  const char* name;
+  TDragMode mode;
+  TDragKind kind;
+  std::vector<MouseInput> inputs;
+  std::string events;
+};
+
+// A at (100, 100), B at (200, 100) accepts drops, C at (100, 200) refuses them; 40 x 40
+// controls holding 20 x 20 pictures. A's (110, 10) is B's (10, 10), A's (10, 110) C's (10, 10).
+const MouseCase mouseCases[] = {
+    {"Click",
+     TDragMode::dmManual,
+     TDragKind::dkDrag,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON}, {WM_LBUTTONUP, 5, 5}},
+     "down(L,5,5) click up(L,5,5)"},
+    {"DoubleClickClicksOnce",
+     TDragMode::dmManual,
+     TDragKind::dkDrag,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON},
+      {WM_LBUTTONUP, 5, 5},
+      {WM_LBUTTONDBLCLK, 5, 5, MK_LBUTTON},
+      {WM_LBUTTONUP, 5, 5}},
+     "down(L,5,5) click up(L,5,5) dblclick down(L,5,5) up(L,5,5)"},
+    {"OtherButtonsAndKeys",
+     TDragMode::dmManual,
+     TDragKind::dkDrag,
+     {{WM_RBUTTONDOWN, 3, 4, MK_RBUTTON | MK_SHIFT},
+      {WM_RBUTTONUP, 3, 4, MK_SHIFT},
+      {WM_MBUTTONDOWN, 6, 7, MK_MBUTTON | MK_CONTROL},
+      {WM_MBUTTONUP, 6, 7}},
+     "down(R,3,4,s) up(R,3,4,s) down(M,6,7,c) up(M,6,7)"},
+    {"Move",
+     TDragMode::dmManual,
+     TDragKind::dkDrag,
+     {{WM_MOUSEMOVE, 3, 4, MK_SHIFT | MK_CONTROL}, {WM_MOUSEMOVE, -2, 50}},
+     "move(3,4,sc) move(-2,50)"},
+    {"ManualModeMovesWithTheButtonHeldDoNotDrag",
+     TDragMode::dmManual,
+     TDragKind::dkDrag,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON},
+      {WM_MOUSEMOVE, 110, 10, MK_LBUTTON},
+      {WM_LBUTTONUP, 110, 10}},
+     "down(L,5,5) move(110,10) up(L,110,10)"},
+    {"DragDroppedOnAPictureThatAccepts",
+     TDragMode::dmAutomatic,
+     TDragKind::dkDrag,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON},
+      {WM_MOUSEMOVE, 110, 10, MK_LBUTTON},
+      {WM_MOUSEMOVE, 111, 12, MK_LBUTTON},
+      {WM_LBUTTONUP, 111, 12}},
+     "startdrag over(B,enter,10,10) over(B,move,11,12) drop(B,11,12) enddrag(B,11,12)"},
+    {"PressWithoutMovingIsNeitherDragNorClick",
+     TDragMode::dmAutomatic,
+     TDragKind::dkDrag,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON}, {WM_MOUSEMOVE, 6, 6, MK_LBUTTON}, {WM_LBUTTONUP, 6, 6}},
+     "startdrag enddrag(none)"},
+    {"DragOverARefusingPictureAndDroppedOnNothing",
+     TDragMode::dmAutomatic,
+     TDragKind::dkDrag,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON},
+      {WM_MOUSEMOVE, 10, 110, MK_LBUTTON},
+      {WM_MOUSEMOVE, 50, 50, MK_LBUTTON},
+      {WM_LBUTTONUP, 50, 50}},
+     "startdrag over(C,enter,10,10) over(C,leave) enddrag(none)"},
+    {"DropOnARefusingPicture",
+     TDragMode::dmAutomatic,
+     TDragKind::dkDrag,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON},
+      {WM_MOUSEMOVE, 10, 110, MK_LBUTTON},
+      {WM_LBUTTONUP, 10, 110}},
+     "startdrag over(C,enter,10,10) over(C,leave) enddrag(none)"},
+    {"CaptureTakenAwayEndsTheDragWithoutADrop",
+     TDragMode::dmAutomatic,
+     TDragKind::dkDrag,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON}, {WM_MOUSEMOVE, 110, 10, MK_LBUTTON}, {0, 0, 0}},
+     "startdrag over(B,enter,10,10) over(B,leave) enddrag(none)"},
+    {"DockDragHasNoSiteToLandOn",
+     TDragMode::dmAutomatic,
+     TDragKind::dkDock,
+     {{WM_LBUTTONDOWN, 5, 5, MK_LBUTTON},
+      {WM_MOUSEMOVE, 110, 10, MK_LBUTTON},
+      {WM_LBUTTONUP, 110, 10}},
+     "startdock enddock(none)"},
+};
+
+class GIFImageMouse : public GIFImageTest, public ::testing::WithParamInterface<MouseCase> {};
+
+TEST_P(GIFImageMouse, RaisesTheEventsOfWhatTheMouseDoes) {
+  const MouseCase& test = GetParam();
+  Bytes gif = GifWriter(20, 20).Image(Solid(20, 20, 1)).Trailer().Data();
+  TGIFImage& a = Make(100, 100, 40, 40, gif);
+  TGIFImage& b = Make(200, 100, 40, 40, gif);
+  TGIFImage& c = Make(100, 200, 40, 40, gif);
+  a.DragMode = test.mode;
+  a.DragKind = test.kind;
+  std::string events;
+  auto log = [&](const std::string& event) { events += (events.empty() ? "" : " ") + event; };
+  auto at = [](int x, int y) { return std::to_string(x) + "," + std::to_string(y); };
+  auto keys = [](unsigned shift) {
+    std::string text = shift ? "," : "";
+    if (shift & ssShift) text += "s";
+    if (shift & ssCtrl) text += "c";
+    if (shift & ssAlt) text += "a";
+    return text;
+  };
+  auto button = [](TMouseButton which) {
+    return which == TMouseButton::mbLeft ? "L" : which == TMouseButton::mbRight ? "R" : "M";
+  };
+  auto name = [&](const TGIFImage* image) {
+    return image == &b ? "B" : image == &c ? "C" : image ? "?" : "none";
+  };
+  a.OnClick = [&] { log("click"); };
+  a.OnDblClick = [&] { log("dblclick"); };
+  a.OnMouseDown = [&](TMouseButton which, unsigned shift, int x, int y) {
+    log(std::string("down(") + button(which) + "," + at(x, y) + keys(shift) + ")");
+  };
+  a.OnMouseUp = [&](TMouseButton which, unsigned shift, int x, int y) {
+    log(std::string("up(") + button(which) + "," + at(x, y) + keys(shift) + ")");
+  };
+  a.OnMouseMove = [&](unsigned shift, int x, int y) {
+    log("move(" + at(x, y) + keys(shift) + ")");
+  };
+  a.OnStartDrag = [&] { log("startdrag"); };
+  a.OnStartDock = [&] { log("startdock"); };
+  a.OnEndDrag = [&](TGIFImage* target, int x, int y) {
+    log(std::string("enddrag(") + name(target) + (target ? "," + at(x, y) : "") + ")");
+  };
+  a.OnEndDock = [&](TGIFImage* target, int, int) {
+    log(std::string("enddock(") + name(target) + ")");
+  };
+  for (TGIFImage* target : {&b, &c}) {
+    target->OnDragOver = [&, target](TGIFImage& source, int x, int y, TDragState state,
+                                     bool& accept) {
+      EXPECT_EQ(&source, &a);
+      EXPECT_TRUE(accept);
+      accept = target == &b;
+      log(std::string("over(") + name(target) +
+          (state == TDragState::dsDragLeave   ? ",leave"
+           : state == TDragState::dsDragEnter ? ",enter," + at(x, y)
+                                              : ",move," + at(x, y)) +
+          ")");
+    };
+    target->OnDragDrop = [&, target](TGIFImage& source, int x, int y) {
+      EXPECT_EQ(&source, &a);
+      log(std::string("drop(") + name(target) + "," + at(x, y) + ")");
+    };
+  }
+  for (const MouseInput& input : test.inputs) {
+    if (input.message == 0)
+      ReleaseCapture();
+    else
+      SendMessageA(a.Handle(), input.message, input.keys, MAKELPARAM(input.x, input.y));
+  }
+  EXPECT_EQ(events, test.events);
+  EXPECT_FALSE(a.Dragging());
+  EXPECT_NE(GetCapture(), a.Handle());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, GIFImageMouse, ::testing::ValuesIn(mouseCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Three frames of 2 x 1, 30 ms each, played twice; frame 2 is transparent and disposed to the
 // background.

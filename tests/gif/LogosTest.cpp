@@ -1,12 +1,17 @@
 // velloran.exe started as a person would start it: its three logos read back
-// from the screen and compared with the pictures our logo script drew.
+// from the screen and compared with the pictures our logo script drew, and
+// clicked, with the shell's handler of the pages' addresses replaced by one
+// that writes down what it was given.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 
+#include "app/Links.h"
 #include "gif/GIFCompose.h"
 #include "gif/GIFReader.h"
+#include "tests/support/TempFiles.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace velloran {
@@ -18,12 +23,59 @@ struct Logo {
   const char* file;
   RECT bounds;  // in the main window's client area
   int width, height;
+  const char* page;  // what a click opens
 };
 
 const Logo logos[] = {
-    {"opennap.gif", {328, 24, 328 + 89, 24 + 33}, 88, 31},
-    {"winmx.gif", {432, 16, 432 + 225, 16 + 41}, 234, 39},
-    {"serverlist.gif", {664, 16, 664 + 65, 16 + 57}, 58, 55},
+    {"opennap.gif", {328, 24, 328 + 89, 24 + 33}, 88, 31, OpenNapProjectPage},
+    {"winmx.gif", {432, 16, 432 + 225, 16 + 41}, 234, 39, WinMXHomePage},
+    {"serverlist.gif", {664, 16, 664 + 65, 16 + 57}, 58, 55, ServerListHomePage},
+};
+
+// While it lives, the shell opens "javascript:" addresses, which the program
+// hands it for its pages, by appending them to a file. Windows reads the
+// user's classes; Wine reads only the machine's, which Windows lets only an
+// administrator write: where that is refused the user's key serves.
+class PageRecorder {
+ public:
+  explicit PageRecorder(const std::string& logFile) {
+    const std::string command = "cmd.exe /c echo %1>>\"" + logFile + "\"";
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      HKEY existing = nullptr;
+      if (RegOpenKeyExA(root, Protocol, 0, KEY_READ, &existing) == ERROR_SUCCESS) {
+        RegCloseKey(existing);
+        taken = true;  // someone's own handler: left as it is
+        return;
+      }
+      HKEY key = nullptr;
+      const std::string path = std::string(Protocol) + "\\shell\\open\\command";
+      if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+        continue;
+      made.push_back(root);
+      RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                     DWORD(command.size() + 1));
+      RegCloseKey(key);
+      HKEY protocol = nullptr;
+      if (RegOpenKeyExA(root, Protocol, 0, KEY_SET_VALUE, &protocol) == ERROR_SUCCESS) {
+        RegSetValueExA(protocol, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+        RegCloseKey(protocol);
+      }
+    }
+  }
+  ~PageRecorder() {
+    for (HKEY root : made)
+      for (const char* path : {"\\shell\\open\\command", "\\shell\\open", "\\shell", ""})
+        RegDeleteKeyA(root, (std::string(Protocol) + path).c_str());
+  }
+  PageRecorder(const PageRecorder&) = delete;
+  PageRecorder& operator=(const PageRecorder&) = delete;
+
+  bool taken = false;
+  std::vector<HKEY> made;
+
+ private:
+  static constexpr const char* Protocol = "Software\\Classes\\javascript";
 };
 
 TGIFPictureData LoadLogo(const char* name) {
@@ -135,6 +187,35 @@ TEST_F(Logos, TakeTheClicksOnTheirPicturesAndLeaveTheRestToWhatLiesBeneath) {
   POINT strip{328 + 60, 24 + 32};
   ClientToScreen(window, &strip);
   EXPECT_NE(test::WindowClass(WindowFromPoint(strip)), "VelloranGIFImage");
+}
+
+TEST_F(Logos, OpenTheirPagesWhenClicked) {
+  test::TempFolder folder;
+  const std::string log = folder.File("pages.txt");
+  PageRecorder recorder(log);
+  if (recorder.taken) GTEST_SKIP() << "a handler of javascript: addresses is installed already";
+  ASSERT_FALSE(recorder.made.empty());
+  for (const Logo& logo : logos) {
+    DeleteFileA(log.c_str());
+    POINT point{logo.bounds.left + 20, logo.bounds.top + 15};
+    ClientToScreen(window, &point);
+    HWND hit = WindowFromPoint(point);
+    ASSERT_EQ(test::WindowClass(hit), "VelloranGIFImage") << logo.file;
+    ScreenToClient(hit, &point);
+    PostMessageA(hit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    PostMessageA(hit, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    const std::string expected = LinkFileName(logo.page);
+    std::string opened;
+    test::WaitUntil(
+        [&] {
+          opened = test::FileBytes(log);
+          return opened.find('\n') != std::string::npos;
+        },
+        20000);
+    while (!opened.empty() && std::isspace(static_cast<unsigned char>(opened.back())))
+      opened.pop_back();
+    EXPECT_EQ(opened, expected) << logo.file;
+  }
 }
 
 }  // namespace

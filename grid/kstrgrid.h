@@ -53,7 +53,7 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void SetCellFlags(int col, int row, std::uint32_t flags);
 
   // CellTable.
-  int ColumnCount() const override { return columns_.Count(); }
+  int ColumnCount() const override { return visibleColumns_.Count(); }
   std::string Cell(int column, int row) const override { return Cells(column, row); }
   void SetCell(int column, int row, const std::string& text) override {
     SetCells(column, row, text);
@@ -162,6 +162,7 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void ColWidthsChanged() override;
 
  private:
+  friend class TKGridColumn;
   friend class TKGridColumns;
   void CheckColumn(int col) const;
   void CheckRow(int row) const;
@@ -208,9 +209,6 @@ class TKStringGrid : public TCustomGrid, public CellTable {
 
   RegistryFactory registry_;
 };
-
-// The key path of the main window's column layout.
-inline constexpr const char* ServerListKey = "\\Software\\Velloran\\ServerList";
 
 // Deletes a key of the current user's registry with all its sub-keys.
 void DeleteRegKey(RegistryAccess& registry, std::string keyPath);

@@ -9,7 +9,9 @@
 
 namespace velloran::test {
 
-inline Rows ByteByByteScrape(std::string_view body) {
+// TableStarts, when given, learns how often "Gigabytes" started the table.
+inline Rows ByteByByteScrape(std::string_view body, int* tableStarts = nullptr) {
+  if (tableStarts) *tableStarts = 0;
   Rows rows;
   bool inText = false;
   bool inTable = false;
@@ -36,6 +38,7 @@ inline Rows ByteByByteScrape(std::string_view body) {
       } else if (cell == "Gigabytes") {
         inTable = true;
         counter = 0;
+        if (tableStarts) ++*tableStarts;
       }
       text.clear();
     } else if (inText && static_cast<unsigned char>(c) > 0x20) {

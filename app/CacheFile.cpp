@@ -18,6 +18,8 @@ namespace {
 // more than a small multiple of its own size.
 constexpr std::int64_t SpareEmptyRows = 65536;
 
+constexpr std::uint64_t ReadBlock = 256 * 1024;
+
 std::int64_t RowsTheFileCanHold(std::int64_t bytesLeft, int columns) {
   return std::max<std::int64_t>(bytesLeft, 0) / (2 * std::max(columns, 1)) + SpareEmptyRows;
 }
@@ -60,7 +62,8 @@ void SaveGridFile(const CellTable& grid, const std::string& path) {
 }
 
 void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size) {
-  TextReader reader(source);
+  // No larger a buffer than the file needs: most lists are far below a block.
+  TextReader reader(source, static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, ReadBlock)));
   reader.ReadInteger();  // the file's column count: the grid's own columns are filled
   reader.SkipLine();
   const std::int32_t rows = reader.ReadInteger();

@@ -11,17 +11,12 @@ namespace velloran {
 
 namespace {
 
-// Each row takes one line per column, and a line is at least its CR LF: a
-// count beyond that is no list the file holds. Rows of pure padding are
-// allowed on top, this many, so that short hand-made files which promise
-// more rows than they hold still load, while no file makes the grid hold
-// more than a small multiple of its own size.
-constexpr std::int64_t SpareEmptyRows = 65536;
-
 constexpr std::uint64_t ReadBlock = 256 * 1024;
 
+// Each row takes one line per column, and a line is at least its CR LF: a
+// count beyond that is no list the file holds.
 std::int64_t RowsTheFileCanHold(std::int64_t bytesLeft, int columns) {
-  return std::max<std::int64_t>(bytesLeft, 0) / (2 * std::max(columns, 1)) + SpareEmptyRows;
+  return std::max<std::int64_t>(bytesLeft, 0) / (2 * std::max(columns, 1));
 }
 
 void WriteCellLine(TextWriter& writer, const std::string& text) {
@@ -61,7 +56,7 @@ void SaveGridFile(const CellTable& grid, const std::string& path) {
   file.Commit();
 }
 
-void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size) {
+void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size, int spareEmptyRows) {
   // No larger a buffer than the file needs: most lists are far below a block.
   TextReader reader(source, static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, ReadBlock)));
   reader.ReadInteger();  // the file's column count: the grid's own columns are filled
@@ -72,15 +67,18 @@ void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size) {
   const int columns = grid.ColumnCount();
   const std::int64_t left =
       static_cast<std::int64_t>(size) - static_cast<std::int64_t>(reader.Position());
-  if (rows < 0 || rows > RowsTheFileCanHold(left, columns))
+  if (rows < 0 || rows > RowsTheFileCanHold(left, columns) + spareEmptyRows)
     throw EInOutError(InvalidNumericInputText);
 
+  // Rows added here start empty, so an empty text changes nothing in them:
+  // a short file with a large count costs no more than its lines.
+  const int rowsBefore = grid.RowCount();
   grid.SetRowCount(rows);
   std::string text;
   for (int column = 0; column < columns; ++column) {
     for (int row = 0; row < rows; ++row) {
       reader.ReadLine(text);
-      grid.SetCell(column, row, text);
+      if (!text.empty() || row < rowsBefore) grid.SetCell(column, row, text);
     }
   }
 }

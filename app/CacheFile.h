@@ -18,6 +18,12 @@ namespace velloran {
 
 inline constexpr const char* CacheFileName = "servers.grd";
 
+// A row count may exceed the rows that the file's bytes can hold (a line per
+// cell, each at least its CR LF) by this many rows of pure padding, so that
+// short hand-made files which promise more rows than they hold still load,
+// while no file makes the grid hold more than a small multiple of its size.
+inline constexpr int SpareEmptyRows = 65536;
+
 // Writes every cell of Grid to the file at Path. The old file stays in place
 // until the new one is complete, and the new one takes over its attributes.
 void SaveGridFile(const CellTable& grid, const std::string& path);
@@ -33,7 +39,8 @@ void LoadGridFile(CellTable& grid, const std::string& path);
 // breaks, which only a hand-made file can bring in (as a lone LF), go out as
 // LF, because a CR would end the cell's line; they read back as the same breaks.
 void WriteGridText(const CellTable& grid, ByteSink& sink);
-void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size);
+void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size,
+                  int spareEmptyRows = SpareEmptyRows);
 
 // The folder of an executable: its path up to and including the last
 // backslash, searched for from the second-to-last character backwards.

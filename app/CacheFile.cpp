@@ -11,49 +11,81 @@ namespace velloran {
 
 namespace {
 
-// A row with any text in it needs at least one byte of the file, so a count
-// beyond the bytes left after it is no list the file holds. Rows of pure
-// padding are tolerated up to this many, so that small hand-made files which
-// promise a few rows more than they hold still load.
-constexpr std::int64_t SpareEmptyRows = 1024;
+constexpr std::uint64_t ReadBlock = 256 * 1024;
+
+// Each row takes one line per column, and a line is at least its CR LF: a
+// count beyond that is no list the file holds.
+std::int64_t RowsTheFileCanHold(std::int64_t bytesLeft, int columns) {
+  return std::max<std::int64_t>(bytesLeft, 0) / (2 * std::max(columns, 1));
+}
+
+void WriteCellLine(TextWriter& writer, const std::string& text) {
+  if (text.find('\r') == std::string::npos) {
+    writer.WriteLine(text);
+    return;
+  }
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      line += text[i];
+    } else {
+      line += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+  }
+  writer.WriteLine(line);
+}
 
 }  // namespace
 
-void SaveGridFile(const CellTable& grid, const std::string& path) {
-  OutputFile file(path);
-  TextWriter writer(file);
+void WriteGridText(const CellTable& grid, ByteSink& sink) {
+  TextWriter writer(sink);
   const int columns = grid.ColumnCount();
   const int rows = grid.RowCount();
   writer.WriteLine(std::to_string(columns));
   writer.WriteLine(std::to_string(rows));
   for (int column = 0; column < columns; ++column)
-    for (int row = 0; row < rows; ++row) writer.WriteLine(grid.Cell(column, row));
+    for (int row = 0; row < rows; ++row) WriteCellLine(writer, grid.Cell(column, row));
   writer.Flush();
+}
+
+void SaveGridFile(const CellTable& grid, const std::string& path) {
+  OutputFile file(path);
+  WriteGridText(grid, file);
   file.Commit();
 }
 
-void LoadGridFile(CellTable& grid, const std::string& path) {
-  InputFile file(path);
-  TextReader reader(file);
+void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size, int spareEmptyRows) {
+  // No larger a buffer than the file needs: most lists are far below a block.
+  TextReader reader(source, static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, ReadBlock)));
   reader.ReadInteger();  // the file's column count: the grid's own columns are filled
   reader.SkipLine();
   const std::int32_t rows = reader.ReadInteger();
   reader.SkipLine();
 
+  const int columns = grid.ColumnCount();
   const std::int64_t left =
-      static_cast<std::int64_t>(file.Size()) - static_cast<std::int64_t>(reader.Position());
-  if (rows < 0 || rows > std::max<std::int64_t>(left, 0) + SpareEmptyRows)
+      static_cast<std::int64_t>(size) - static_cast<std::int64_t>(reader.Position());
+  if (rows < 0 || rows > RowsTheFileCanHold(left, columns) + spareEmptyRows)
     throw EInOutError(InvalidNumericInputText);
 
+  // Rows added here start empty, so an empty text changes nothing in them:
+  // a short file with a large count costs no more than its lines.
+  const int rowsBefore = grid.RowCount();
   grid.SetRowCount(rows);
-  const int columns = grid.ColumnCount();
   std::string text;
   for (int column = 0; column < columns; ++column) {
     for (int row = 0; row < rows; ++row) {
       reader.ReadLine(text);
-      grid.SetCell(column, row, text);
+      if (!text.empty() || row < rowsBefore) grid.SetCell(column, row, text);
     }
   }
+}
+
+void LoadGridFile(CellTable& grid, const std::string& path) {
+  InputFile file(path);
+  ReadGridText(grid, file, file.Size());
 }
 
 std::string ExeFolderOf(std::string_view exePath) {

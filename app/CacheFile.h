@@ -7,17 +7,25 @@
 // column by column: the N cells of column 0 from row 0 down, then those of
 // column 1, and so on. No quoting, no escaping; an empty cell is an empty line.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "framework/TextFile.h"
 #include "grid/CellTable.h"
 
 namespace velloran {
 
 inline constexpr const char* CacheFileName = "servers.grd";
 
+// A row count may exceed the rows that the file's bytes can hold (a line per
+// cell, each at least its CR LF) by this many rows of pure padding, so that
+// short hand-made files which promise more rows than they hold still load,
+// while no file makes the grid hold more than a small multiple of its size.
+inline constexpr int SpareEmptyRows = 65536;
+
 // Writes every cell of Grid to the file at Path. The old file stays in place
-// until the new one is complete.
+// until the new one is complete, and the new one takes over its attributes.
 void SaveGridFile(const CellTable& grid, const std::string& path);
 
 // Replaces the rows of Grid with those of the file at Path. The count on line 1
@@ -25,6 +33,14 @@ void SaveGridFile(const CellTable& grid, const std::string& path);
 // leave their cells empty. A row count that is negative, or that the file is
 // far too short to back, fails as "Invalid numeric input" before the grid changes.
 void LoadGridFile(CellTable& grid, const std::string& path);
+
+// The two above over bytes anywhere: the file's text for Grid into Sink, and
+// the rows of the text in Source (Size bytes in all) into Grid. A cell's line
+// breaks, which only a hand-made file can bring in (as a lone LF), go out as
+// LF, because a CR would end the cell's line; they read back as the same breaks.
+void WriteGridText(const CellTable& grid, ByteSink& sink);
+void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size,
+                  int spareEmptyRows = SpareEmptyRows);
 
 // The folder of an executable: its path up to and including the last
 // backslash, searched for from the second-to-last character backwards.

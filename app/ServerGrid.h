@@ -7,6 +7,9 @@
 
 namespace velloran {
 
+// The registry key of the main window's column layout, under the current user.
+inline constexpr const char* ServerListKey = "\\Software\\Velloran\\ServerList";
+
 enum ServerColumn { colServer, colIP, colPort, colNetwork, colUsers, colFiles, colGigabytes };
 
 void SetUpServerGrid(TKStringGrid& grid);

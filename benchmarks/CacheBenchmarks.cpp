@@ -12,7 +12,7 @@
 #include "app/PageScraper.h"
 #include "benchmarks/ServerListPage.h"
 #include "app/ServerGrid.h"
-#include "grid/MemoryCellTable.h"
+#include "tests/support/MemoryCellTable.h"
 
 namespace velloran::bench {
 namespace {

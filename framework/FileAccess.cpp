@@ -49,8 +49,6 @@ std::string InOutErrorText(int systemError) {
     case ERROR_FILE_NOT_FOUND:
       return FileNotFoundText;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
       return AccessDeniedText;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
@@ -63,7 +61,6 @@ std::string InOutErrorText(int systemError) {
     case EACCES:
     case EPERM:
     case EROFS:
-    case EWOULDBLOCK:  // another writer holds the lock: the POSIX form of a sharing violation
       return AccessDeniedText;
     case ENOSPC:
     case EDQUOT:
@@ -152,9 +149,14 @@ void OutputFile::Write(const char* data, std::size_t size) {
 void OutputFile::Commit() {
   // The move needs the file closed: this handle shares nothing.
   if (int error = file_.Close()) RaiseInOutError(error);
-  if (!MoveFileExA(newPath_.c_str(), path_.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    RaiseLastError();
+  // Replacing keeps the old file's attributes and permissions; only a first
+  // file is simply moved into place.
+  if (!ReplaceFileA(path_.c_str(), newPath_.c_str(), nullptr, 0, nullptr, nullptr)) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND ||
+        !MoveFileExA(newPath_.c_str(), path_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      RaiseLastError();
+  }
   committed_ = true;
 }
 
@@ -223,6 +225,11 @@ void OutputFile::Write(const char* data, std::size_t size) {
 }
 
 void OutputFile::Commit() {
+  // The new file takes over the old one's permissions, as a replace on Windows does.
+  struct stat old {};
+  if (stat(path_.c_str(), &old) == 0 &&
+      fchmod(static_cast<int>(file_.Get()), old.st_mode & 07777) != 0)
+    RaiseLastError();
   // Renamed while still locked: no second writer can slip in between.
   if (rename(newPath_.c_str(), path_.c_str()) != 0) RaiseLastError();
   committed_ = true;

@@ -56,8 +56,11 @@ class InputFile : public ByteSource {
 // so a write that fails part-way leaves the old file as it was. Without
 // Commit the unfinished file is removed when the object goes.
 //
-// While one writer holds the ".new" file, a second writer of the same path
-// fails with "File access denied" instead of mixing its bytes in.
+// The new file takes over the old one's attributes and permissions. A ".new"
+// file that a crash left behind is overwritten and so gone after the next
+// save. While one writer holds the ".new" file, a second writer of the same
+// path fails (a sharing violation, "I/O error 32" on Windows) instead of
+// mixing its bytes in.
 class OutputFile : public ByteSink {
  public:
   explicit OutputFile(const std::string& path);

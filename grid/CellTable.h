@@ -1,8 +1,9 @@
 #pragma once
 // The cells of a grid as the cache file, the page scraper and the add-servers
-// run see them: columns by index, data rows counted from 0.
+// run see them: columns by display index, data rows counted from 0.
 //
-// The server grid implements it; tests and tools may use a plain table.
+// The server grid implements it; tests and tools use a plain table
+// (tests/support/MemoryCellTable.h).
 
 #include <string>
 
@@ -11,12 +12,13 @@ namespace velloran {
 class CellTable {
  public:
   virtual ~CellTable() = default;
-  // Every column of the grid, visible or not.
+  // The display columns: the visible ones, in the order the grid shows them.
+  // A hidden column is not among them, so it is neither saved nor loaded.
   virtual int ColumnCount() const = 0;
   virtual int RowCount() const = 0;
   // Adds empty rows at the end or removes rows from the end.
   virtual void SetRowCount(int rows) = 0;
-  // Column is a display column (0 .. visible columns - 1); errors for bad indices
+  // Column is a display column, 0 .. ColumnCount() - 1; errors for bad indices
   // are the grid's ("Wrong column index", "Wrong row index").
   virtual std::string Cell(int column, int row) const = 0;
   virtual void SetCell(int column, int row, const std::string& text) = 0;

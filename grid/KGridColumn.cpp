@@ -207,7 +207,7 @@ void TKGridColumn::SetGridIndex(int index) {
   }
   gridIndex_ = index;
   // Move within the visible columns to the new position.
-  auto& list = const_cast<TKGridColumnList&>(grid.VisibleColumns());
+  auto& list = grid.visibleColumns_;
   int from = list.IndexOf(this);
   if (from >= 0) {
     int to = std::min(index, list.Count() - 1);
@@ -330,7 +330,7 @@ TKGridColumn& TKGridColumns::AddColumn() {
   grid_->CheckNotSorting();
   items_.push_back(std::make_unique<TKGridColumn>(*this));
   TKGridColumn& column = *items_.back();
-  auto& visible = const_cast<TKGridColumnList&>(grid_->VisibleColumns());
+  auto& visible = grid_->visibleColumns_;
   visible.Place(&column);
   if (column.GridIndex() == 0) grid_->ActiveColChanged(nullptr, &column);
   grid_->UpdateColumns();

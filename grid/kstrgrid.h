@@ -57,7 +57,7 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void SetCellFlags(int col, int row, std::uint32_t flags);
 
   // CellTable.
-  int ColumnCount() const override { return columns_.Count(); }
+  int ColumnCount() const override { return visibleColumns_.Count(); }
   std::string Cell(int column, int row) const override { return Cells(column, row); }
   void SetCell(int column, int row, const std::string& text) override {
     SetCells(column, row, text);
@@ -186,6 +186,7 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void ColWidthsChanged() override;
 
  private:
+  friend class TKGridColumn;
   friend class TKGridColumns;
   void CheckColumn(int col) const;
   void CheckRow(int row) const;
@@ -240,9 +241,6 @@ class TKStringGrid : public TCustomGrid, public CellTable {
 // What a change refused during a sort raises.
 inline constexpr const char* SortRunningError =
     "Rows and columns can not change while the grid sorts";
-
-// The key path of the main window's column layout.
-inline constexpr const char* ServerListKey = "\\Software\\Velloran\\ServerList";
 
 // Deletes a key of the current user's registry with all its sub-keys.
 void DeleteRegKey(RegistryAccess& registry, std::string keyPath);

@@ -10,7 +10,7 @@
 
 #include "app/AddServers.h"
 #include "app/Win32WindowDriver.h"
-#include "grid/MemoryCellTable.h"
+#include "tests/support/MemoryCellTable.h"
 #include "tests/support/WinTestSupport.h"
 #include "winsearch/RWSWin32.h"
 

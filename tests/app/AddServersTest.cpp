@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/MemoryCellTable.h"
+#include "tests/support/MemoryCellTable.h"
 
 namespace velloran {
 namespace {

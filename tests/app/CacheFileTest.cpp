@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "app/ServerGrid.h"
 #include "framework/Exception.h"
-#include "grid/MemoryCellTable.h"
+#include "grid/kstrgrid.h"
+#include "tests/support/MemoryCellTable.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -102,6 +104,13 @@ struct LoadCase {
   const char* error = nullptr;
 };
 
+// Count empty lines, each with its CR LF.
+std::string EmptyLines(int count) {
+  std::string lines;
+  for (int i = 0; i < count; ++i) lines += "\r\n";
+  return lines;
+}
+
 std::vector<std::string> Cells(std::vector<std::string> cells) {
   cells.resize(7);
   return cells;
@@ -133,6 +142,10 @@ TEST(LoadGridFile, ReadsFilesByTheTextRules) {
        {},
        "Invalid numeric input"},
       {"a negative row count", "7\r\n-5\r\na\r\n", {}, "Invalid numeric input"},
+      {"a short hand-made file with a large count", "7\r\n2000\r\n", Rows(2000, empty)},
+      // Ten rows of cell lines, each at least its CR LF, and the allowance of padding rows.
+      {"as many rows as the file can hold", "7\r\n65546\r\n" + EmptyLines(70), Rows(65546, empty)},
+      {"one row more", "7\r\n65547\r\n" + EmptyLines(70), {}, "Invalid numeric input"},
   };
   TempFolder folder;
   std::string path = folder.File("servers.grd");
@@ -143,6 +156,45 @@ TEST(LoadGridFile, ReadsFilesByTheTextRules) {
     EXPECT_EQ(error, c.error ? c.error : "no error") << c.name;
     EXPECT_EQ(RowsOf(grid), c.rows) << c.name;
   }
+}
+
+TEST(LoadGridFile, BoundsTheRowsByTheFilesSize) {
+  // Two megabytes that claim two million rows would take the grid far beyond them.
+  std::string bytes = "7\r\n2000000\r\n";
+  while (bytes.size() < 2'000'000) bytes += "10.0.0.1\r\n";
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  WriteBytes(path, bytes);
+  TKStringGrid grid;
+  SetUpServerGrid(grid);
+  EXPECT_EQ(ErrorOf([&] { LoadGridFile(grid, path); }), "Invalid numeric input");
+  EXPECT_EQ(grid.RowCount(), 0);
+}
+
+TEST(LoadGridFile, AServerGridReadsBackWhatItSaved) {
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  // A hand-made file with a lone LF in a cell: the grid holds it as a line
+  // break, which a CR in the saved file would turn into two cells.
+  WriteBytes(path, "7\r\n2\r\na\nb\r\n\nc\r\nip\r\n");
+  TKStringGrid grid;
+  SetUpServerGrid(grid);
+  LoadGridFile(grid, path);
+  ASSERT_EQ(grid.Cell(0, 0), "a\r\nb");
+  SaveGridFile(grid, path);
+  EXPECT_EQ(FileBytes(path).substr(0, 15), "7\r\n2\r\na\nb\r\n\nc\r\n");
+  TKStringGrid read;
+  SetUpServerGrid(read);
+  LoadGridFile(read, path);
+  EXPECT_EQ(RowsOf(read), RowsOf(grid));
+
+  // A hidden column is no display column: the file holds the six shown.
+  grid.Columns()[colNetwork]->SetVisible(false);
+  SaveGridFile(grid, path);
+  EXPECT_EQ(FileBytes(path).substr(0, 3), "6\r\n");
+  read.Columns()[colNetwork]->SetVisible(false);
+  LoadGridFile(read, path);
+  EXPECT_EQ(RowsOf(read), RowsOf(grid));
 }
 
 TEST(LoadGridFile, ReplacesEveryRowOfTheGrid) {
@@ -174,7 +226,7 @@ TEST(SaveGridFile, KeepsTheLastGoodFileWhenItCannotBeReplaced) {
     // Another program holds the file and shares nothing.
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ErrorOf([&] { SaveGridFile(grid, path); }), "File access denied");
+    EXPECT_EQ(ErrorOf([&] { SaveGridFile(grid, path); }), "I/O error 32");  // a sharing violation
     CloseHandle(held);
   }
   EXPECT_EQ(FileBytes(path), "7\r\n0\r\n");

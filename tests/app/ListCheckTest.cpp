@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/PageScraper.h"
-#include "grid/MemoryCellTable.h"
+#include "tests/support/MemoryCellTable.h"
 
 namespace velloran {
 namespace {

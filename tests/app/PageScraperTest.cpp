@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/MemoryCellTable.h"
+#include "tests/support/MemoryCellTable.h"
 
 // The same cases run against the scan without SSE2, under a name of their own.
 #ifdef VELLORAN_PORTABLE_SCAN
@@ -16,11 +16,13 @@
 #define ScraperSuite ScrapeServerList
 #endif
 
+#include "tests/support/ByteByByteScrape.h"
 #include "tests/support/CellRows.h"
 
 namespace velloran {
 namespace {
 
+using test::ByteByByteScrape;
 using test::Rows;
 using test::RowsOf;
 
@@ -135,43 +137,6 @@ TEST(ScraperSuite, GivesTheSameRowsWhereverTheTextsFallInThePage) {
     std::string cut = table.substr(0, table.rfind('<') + 1);
     EXPECT_EQ(Scrape(padding + cut), expected) << shift;
   }
-}
-
-// The rules read as plainly as possible: one byte after the other.
-Rows ByteByByteScrape(std::string_view body) {
-  Rows rows;
-  bool inText = false;
-  bool inTable = false;
-  long counter = 0;
-  std::string text;
-  for (char c : body) {
-    if (c == '>') {
-      inText = true;
-    } else if (c == '<') {
-      inText = false;
-      if (text == "PrivacyPolicy") inTable = false;
-      std::string cell;
-      for (std::size_t i = 0; i < text.size();) {
-        if (text.compare(i, 6, "&nbsp;") == 0) {
-          i += 6;
-        } else {
-          cell += text[i++];
-        }
-      }
-      if (inTable && !cell.empty()) {
-        if (counter % 7 == 0) rows.emplace_back(7);
-        rows.back()[counter % 7] = cell;
-        ++counter;
-      } else if (cell == "Gigabytes") {
-        inTable = true;
-        counter = 0;
-      }
-      text.clear();
-    } else if (inText && static_cast<unsigned char>(c) > 0x20) {
-      text += c;
-    }
-  }
-  return rows;
 }
 
 TEST(ScraperSuite, MatchesAByteByByteScanOnRandomPages) {

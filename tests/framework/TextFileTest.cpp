@@ -172,30 +172,29 @@ TEST(TextWriter, WritesLinesWithCrLfInLargeBlocks) {
 
 using test::ErrorOf;
 using test::FileBytes;
-using test::WriteBytes;
 using test::TempFolder;
+using test::WriteBytes;
 
 TEST(FileAccess, NamesTheSystemsReasons) {
   struct Case {
     int code;
-    const char* text;
+    std::string text;
   } cases[] = {
 #ifdef _WIN32
       {ERROR_FILE_NOT_FOUND, "File not found"},
       {ERROR_ACCESS_DENIED, "File access denied"},
-      {ERROR_SHARING_VIOLATION, "File access denied"},
-      {ERROR_LOCK_VIOLATION, "File access denied"},
+      // Every other error by its number, a file that another program holds too.
+      {ERROR_SHARING_VIOLATION, "I/O error 32"},
+      {ERROR_LOCK_VIOLATION, "I/O error 33"},
       {ERROR_DISK_FULL, "Disk full"},
       {ERROR_HANDLE_DISK_FULL, "Disk full"},
       {ERROR_HANDLE_EOF, "Read beyond end of file"},
       {ERROR_PATH_NOT_FOUND, "I/O error 3"},
       {ERROR_INVALID_NAME, "I/O error 123"},
 #else
-      {ENOENT, "File not found"},
-      {EACCES, "File access denied"},
-      {EWOULDBLOCK, "File access denied"},
-      {ENOSPC, "Disk full"},
-      {EISDIR, "I/O error 21"},
+      {ENOENT, "File not found"},    {EACCES, "File access denied"},
+      {EPERM, "File access denied"}, {EWOULDBLOCK, "I/O error " + std::to_string(EWOULDBLOCK)},
+      {ENOSPC, "Disk full"},         {EISDIR, "I/O error 21"},
 #endif
   };
   for (const Case& c : cases) EXPECT_EQ(InOutErrorText(c.code), c.text) << c.code;
@@ -247,9 +246,54 @@ TEST(FileAccess, RefusesASecondWriterOfTheSameFile) {
   WriteBytes(path, "old");
   OutputFile first(path);
   first.Write("first", 5);
-  EXPECT_EQ(ErrorOf([&] { OutputFile second(path); }), "File access denied");
+  // What the system says when another writer holds the file.
+#ifdef _WIN32
+  EXPECT_EQ(ErrorOf([&] { OutputFile second(path); }), "I/O error 32");
+#else
+  EXPECT_EQ(ErrorOf([&] { OutputFile second(path); }), "I/O error " + std::to_string(EWOULDBLOCK));
+#endif
   first.Commit();
   EXPECT_EQ(FileBytes(path), "first");
+}
+
+TEST(FileAccess, ANewFileTakesOverTheOldOnesPermissions) {
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  WriteBytes(path, "old");
+#ifndef _WIN32
+  // On Windows ReplaceFileA carries the old file's security and identity over,
+  // which Wine cannot show; here the mode bits stand for them.
+  const auto kept = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                    std::filesystem::perms::group_read;
+  std::filesystem::permissions(path, kept);
+#endif
+  OutputFile file(path);
+  file.Write("new", 3);
+  file.Commit();
+  EXPECT_EQ(FileBytes(path), "new");
+#ifndef _WIN32
+  EXPECT_EQ(std::filesystem::status(path).permissions(), kept);
+#endif
+}
+
+TEST(FileAccess, ASaveRemovesTheNewFileThatACrashLeftBehind) {
+  TempFolder folder;
+  std::string path = folder.File("servers.grd");
+  WriteBytes(path, "old");
+  WriteBytes(path + ".new", "half of a list from before the crash");
+  {
+    OutputFile file(path);
+    file.Write("new", 3);
+    file.Commit();
+  }
+  EXPECT_EQ(FileBytes(path), "new");
+  EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+
+  // A save that fails part-way removes it all the same.
+  WriteBytes(path + ".new", "half of a list from before the crash");
+  { OutputFile givenUp(path); }
+  EXPECT_EQ(FileBytes(path), "new");
+  EXPECT_FALSE(std::filesystem::exists(path + ".new"));
 }
 
 TEST(FileAccess, FailsToWriteIntoAMissingFolder) {

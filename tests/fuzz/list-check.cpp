@@ -11,7 +11,7 @@
 
 #include "app/ListCheck.h"
 #include "app/PageScraper.h"
-#include "grid/MemoryCellTable.h"
+#include "tests/support/MemoryCellTable.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

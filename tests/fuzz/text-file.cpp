@@ -18,6 +18,7 @@
 #include "framework/Exception.h"
 #include "framework/TextFile.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/FuzzInput.h"
 
 namespace velloran {
 namespace {
@@ -87,12 +88,6 @@ std::vector<Outcome> ReadMixed(std::string_view bytes, std::size_t blockSize, un
   return outcomes;
 }
 
-class StringSink : public ByteSink {
- public:
-  void Write(const char* data, std::size_t size) override { bytes.append(data, size); }
-  std::string bytes;
-};
-
 void CheckNumberForms(std::string_view bytes) {
   if (bytes.size() < 4) return;
   std::int32_t number;
@@ -116,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   const std::size_t blockSize = 1 + data[0] % 16;
   const unsigned order = data[1];
-  const std::string_view bytes(reinterpret_cast<const char*>(data) + 2, size - 2);
+  const std::string_view bytes = fuzz::BytesOf(data + 2, size - 2);
 
   const std::vector<std::string> lines = LinesByTheRules(bytes);
   VELLORAN_FUZZ_CHECK(ReadLines(bytes, blockSize) == lines);
@@ -124,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   VELLORAN_FUZZ_CHECK(ReadMixed(bytes, blockSize, order) == ReadMixed(bytes, 1 << 16, order));
 
-  StringSink sink;
+  fuzz::StringSink sink;
   TextWriter writer(sink, blockSize);
   for (const std::string& line : lines) writer.WriteLine(line);
   writer.Flush();

@@ -1,5 +1,5 @@
 #pragma once
-// A plain table of cells in memory, for tests and tools that need a grid
+// A plain table of cells in memory, for tests, benchmarks and fuzz targets that need a grid
 // without a window. Bad indices fail as the server grid's do.
 
 #include <string>

@@ -218,7 +218,6 @@ void TPowersock::InitWinsock() {
 }
 
 void TPowersock::OpenSocket(bool linger) {
-  closeNoticed_ = false;
   socket_.reset(socket(AF_INET, SOCK_STREAM, linger ? IPPROTO_TCP : 0));
   if (!socket_) {
     SocketError(WSAEWOULDBLOCK);
@@ -286,7 +285,6 @@ void TPowersock::SocketMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case FD_CLOSE:
-      closeNoticed_ = true;
       // While unread data remains the reader meets the end itself.
       if (!DataAvailable()) RequestCloseSocket();
       break;
@@ -672,15 +670,6 @@ void TPowersock::CaptureBlocks(const std::function<void(const char*, int)>& stor
       bytesRecvd_ += received;
       if (OnPacketRecvd) OnPacketRecvd(this);
       TimerOn();
-      // A short block took all that had come, and this recv re-armed the read
-      // notice: sleep until it (or any message) comes instead of asking again
-      // at once. After the close notice no further notice comes, so read on;
-      // nor after a handler that let messages run saw the close and replaced
-      // the socket, which clears that flag, nor after a handler's Abort.
-      if (received < BlockSize && !closeNoticed_ && connected_ && !canceled_) {
-        WaitForNotice();
-        continue;
-      }
     } else {
       if (ReceiveFailed()) break;
       continue;

@@ -241,8 +241,6 @@ class TPowersock : public TComponent {
   UniqueSocket socket_;
   UniqueWindow window_;
   bool connected_ = false;
-  // The peer's close was noticed for the socket now open.
-  bool closeNoticed_ = false;
 };
 
 }  // namespace velloran

@@ -354,8 +354,11 @@ TEST(Refresh, ClosingDuringTheDownloadEndsTheProgramAtOnceAndWritesNothing) {
 TEST(Refresh, ASaveThatFailsAfterAGoodDownloadIsReported) {
   LoopbackServer site({LoopbackReply::Text(Ok(Page) + Page)});
   VelloranRun run;
-  // A folder where the cache file should go: no cache to load, and none can be written.
+  // Folders where the cache file and its new content should go: no cache to
+  // load, and none can be written. (Wine's ReplaceFile would even move a
+  // folder aside for the file, so the new content's place is taken too.)
   CreateDirectoryA(run.CachePath().c_str(), nullptr);
+  CreateDirectoryA((run.CachePath() + ".new").c_str(), nullptr);
   ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
   HWND box = nullptr;
   ASSERT_TRUE(

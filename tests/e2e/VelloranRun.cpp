@@ -57,6 +57,7 @@ VelloranRun::~VelloranRun() {
   for (const char* name : {"velloran.exe", "servers.grd", "status.log"})
     DeleteFileA((folder_ + name).c_str());
   RemoveDirectoryA((folder_ + "servers.grd").c_str());
+  RemoveDirectoryA((folder_ + "servers.grd.new").c_str());
   RemoveDirectoryA(folder_.c_str());
 }
 

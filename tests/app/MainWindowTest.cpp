@@ -15,11 +15,7 @@ constexpr const char* Caption = "Velloran 1.1 [for WinMX 3] ";
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Without a cache file beside it the program downloads the list at once;
-    // these tests look at the window, so it starts from an empty cached list.
-    std::string cache = test::ExeDirectory() + "servers.grd";
-    if (GetFileAttributesA(cache.c_str()) == INVALID_FILE_ATTRIBUTES)
-      std::ofstream(cache, std::ios::binary) << "7\r\n0\r\n";
+    test::EnsureCacheBesideProgram();
     program = std::make_unique<test::ChildProcess>(test::QuotedProgramPath("velloran.exe"));
     ASSERT_TRUE(test::WaitUntil(
         [&] { return (window = test::FindTopLevelWindow(program->Id(), Caption)); }, 20000))

@@ -163,12 +163,7 @@ std::vector<std::uint32_t> ScreenColors(HWND window, const RECT& rect) {
 class Logos : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Without a cache file beside it the program downloads the list at once
-    // from the list site, and its error box, when that fails, holds the
-    // window: these tests start it from an empty cached list.
-    std::string cache = test::ExeDirectory() + "servers.grd";
-    if (GetFileAttributesA(cache.c_str()) == INVALID_FILE_ATTRIBUTES)
-      std::ofstream(cache, std::ios::binary) << "7\r\n0\r\n";
+    test::EnsureCacheBesideProgram();
     program = std::make_unique<test::ChildProcess>(test::QuotedProgramPath("velloran.exe"));
     ASSERT_TRUE(test::WaitUntil(
         [&] { return (window = test::FindTopLevelWindow(program->Id(), Caption)); }, 20000));

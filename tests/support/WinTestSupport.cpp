@@ -5,6 +5,12 @@
 
 namespace velloran::test {
 
+void EnsureCacheBesideProgram() {
+  std::string cache = ExeDirectory() + "servers.grd";
+  if (GetFileAttributesA(cache.c_str()) == INVALID_FILE_ATTRIBUTES)
+    std::ofstream(cache, std::ios::binary) << "7\r\n0\r\n";
+}
+
 std::string ExeDirectory() {
   char path[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);

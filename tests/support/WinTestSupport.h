@@ -14,6 +14,10 @@ namespace velloran::test {
 std::string ExeDirectory();
 // A program beside the test program, quoted for a command line.
 std::string QuotedProgramPath(const std::string& fileName);
+// Without a cache file beside it velloran.exe downloads the list at once from
+// its built-in list site, and the error box of that download holds the
+// window: tests that look at the window start it from an empty cached list.
+void EnsureCacheBesideProgram();
 
 // Polls Condition every few milliseconds, handling this thread's messages in
 // between, until it holds or TimeoutMs pass. Returns whether it held.

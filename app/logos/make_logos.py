@@ -54,6 +54,25 @@ def raised_frame(c, x0, y0, x1, y1):
             c[y][x1 - 2] = SHADOW
 
 
+def rounded_tile(c, tile_width, radius, top, bottom, steps, rim):
+    """A rounded tile from the left edge, TILE_WIDTH wide and as tall as the
+    canvas, shaded from TOP to BOTTOM in STEPS bands on a transparent canvas;
+    every pixel next to the transparent outside or the edge gets RIM."""
+    height, width = len(c), len(c[0])
+    for y in range(height):
+        for x in range(tile_width):
+            if inside_rounded(x, y, tile_width, height, radius):
+                c[y][x] = mix(top, bottom, round(y / (height - 1) * steps) / steps)
+    for y in range(height):
+        for x in range(width):
+            if c[y][x] == TRANSPARENT:
+                continue
+            edge = any(not (0 <= x + dx < width and 0 <= y + dy < height) or c[y + dy][x + dx] == TRANSPARENT
+                       for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+            if edge:
+                c[y][x] = rim
+
+
 def disc(c, cx, cy, radius, colour):
     for y in range(len(c)):
         for x in range(len(c[0])):
@@ -92,18 +111,7 @@ def winmx():
     top, bottom, rim = (96, 156, 232), (18, 54, 140), (10, 30, 90)
     # The control shows the left 225 columns: the bar ends, rounded, inside them.
     bar = 224
-    for y in range(height):
-        for x in range(bar):
-            if inside_rounded(x, y, bar, height, 7):
-                c[y][x] = mix(top, bottom, round(y / (height - 1) * 10) / 10)
-    for y in range(height):
-        for x in range(width):
-            if c[y][x] == TRANSPARENT:
-                continue
-            edge = any(not (0 <= x + dx < width and 0 <= y + dy < height) or c[y + dy][x + dx] == TRANSPARENT
-                       for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
-            if edge:
-                c[y][x] = rim
+    rounded_tile(c, bar, 7, top, bottom, 10, rim)
     # Two peers and the link between them.
     disc(c, 15, 19, 8, (255, 210, 60))
     disc(c, 15, 19, 6, (255, 236, 140))
@@ -121,18 +129,7 @@ def server_list():
     width, height = 58, 55
     c = canvas(width, height, TRANSPARENT)
     top, bottom, rim = (40, 140, 100), (10, 70, 50), (5, 40, 28)
-    for y in range(height):
-        for x in range(width):
-            if inside_rounded(x, y, width, height, 8):
-                c[y][x] = mix(top, bottom, round(y / (height - 1) * 8) / 8)
-    for y in range(height):
-        for x in range(width):
-            if c[y][x] == TRANSPARENT:
-                continue
-            edge = any(not (0 <= x + dx < width and 0 <= y + dy < height) or c[y + dy][x + dx] == TRANSPARENT
-                       for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
-            if edge:
-                c[y][x] = rim
+    rounded_tile(c, width, 8, top, bottom, 8, rim)
     for row in range(3):
         y = 7 + row * 10
         fill(c, 11, y, 47, y + 8, FACE)

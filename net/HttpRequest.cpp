@@ -79,11 +79,6 @@ void BuildRequestHeader(const RequestFields& request, const THeaderInfo& headerI
   }
 }
 
-std::string RequestHeaderText(CmdType cmd, const TStringList& sendHeader) {
-  if (cmd == CmdRAW) return {};
-  return sendHeader.Text() + "\r\n";
-}
-
 std::string CompleteRedirectURL(const std::string& url, const std::string& host) {
   if (url.find('/') != std::string::npos) return url;
   return "http://" + host + "/" + url;

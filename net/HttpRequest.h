@@ -72,10 +72,6 @@ bool SendsBody(CmdType cmd);
 void BuildRequestHeader(const RequestFields& request, const THeaderInfo& headerInfo,
                         TExStringList& sendHeader);
 
-// The header as it goes out: every line and CR LF, then the empty line; for
-// CmdRAW nothing.
-std::string RequestHeaderText(CmdType cmd, const TStringList& sendHeader);
-
 // The URL of the next pass after a redirect: a URL without "/" is a name
 // beside the root of Host.
 std::string CompleteRedirectURL(const std::string& url, const std::string& host);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "../support/TempFiles.h"
 #include "framework/Exception.h"
 #include "net/HttpUrl.h"
@@ -27,7 +29,9 @@ std::string Request(CmdType cmd, const std::string& url, const THeaderInfo& info
   TExStringList header;
   header.Add("left over from the last pass");
   BuildRequestHeader(fields, info, header);
-  return RequestHeaderText(cmd, header);
+  // As the client sends it: every line and CR LF, then the empty line;
+  // RawCommand's data is the whole request.
+  return cmd == CmdRAW ? std::string() : header.Text() + "\r\n";
 }
 
 TEST(RequestHeader, TheRefreshRequestByteForByte) {

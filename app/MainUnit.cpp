@@ -97,6 +97,7 @@ void TForm1::CreateControls() {
   Image2->OnClick = [this] { Image2Click(); };
 
   GridControl = &Create<TGridControl>(Grid, At(9, 88, 720, 257, "", 0));
+  Grid.OnContextPopup = [this](TKStringGrid&, int x, int y) { GridContextPopup(x, y); };
 
   auto panel = At<PanelArgs>(8, 352, 721, 89, "", 1);
   panel.font = SmallFonts;
@@ -170,6 +171,7 @@ void TForm1::FormCreate() {
     Grid.Columns().LoadFromRegistry(ServerListKey, 1);
     Edit3->SetText(FileDateText(cache));
     LoadGridFile(Grid, cache);
+    ListReplaced();
   } else {
     // The window is on the screen already, so the first download shows its progress.
     ClickRA();
@@ -195,6 +197,7 @@ void TForm1::FillGrid(const std::string& body) {
   ScrapeServerList(body, Grid);
   Grid.Columns().SaveToRegistry(ServerListKey);
   std::string cache = CachePath();
+  ListReplaced();
   SaveGridFile(Grid, cache);
   Edit3->SetText(FileDateText(cache));
 }

@@ -10,6 +10,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/GridControl.h"
+#include "framework/PopupMenu.h"
 #include "framework/StdCtrls.h"
 #include "gif/GIFImage.h"
 #include "grid/kstrgrid.h"
@@ -83,6 +84,17 @@ class TForm1 : public TForm {
   void HStatus(TComponent* sender, const std::string& status);
   void HPacketRecvd(TComponent* sender);
   void FormClose(TCloseAction& action);
+
+  // The grid's shortcut menu (app/GridMenu.cpp): each feature adds its own
+  // commands to it.
+  void GridContextPopup(int screenX, int screenY);
+  // The server check's commands (app/ServerCheckCommands.cpp).
+  void AddServerCheckItems(TPopupMenu& menu);
+  // Loading a list from a file (app/ListFileCommands.cpp).
+  void AddListFileItems(TPopupMenu& menu);
+  // Every way that puts a new list into the grid calls this afterwards:
+  // whatever was known about the old rows no longer holds.
+  void ListReplaced();
 
  private:
   void CreateControls();

@@ -1,0 +1,16 @@
+// The server grid's shortcut menu, opened by a right click, the menu key or
+// Shift+F10 at the position the grid computes for it.
+#include "app/MainUnit.h"
+#include "framework/PopupMenu.h"
+
+namespace velloran {
+
+void TForm1::GridContextPopup(int screenX, int screenY) {
+  TPopupMenu menu;
+  AddServerCheckItems(menu);
+  AddListFileItems(menu);
+  if (menu.Empty()) return;
+  menu.Popup(Handle(), screenX, screenY);
+}
+
+}  // namespace velloran

@@ -4,29 +4,56 @@
 #include "net/HttpUrl.h"
 
 namespace velloran {
+namespace {
+
+bool IsAddressBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::vector<std::string> BlankSeparated(std::string_view text) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    while (at < text.size() && IsAddressBlank(text[at])) ++at;
+    std::size_t end = at;
+    while (end < text.size() && !IsAddressBlank(text[end])) ++end;
+    if (end > at) words.emplace_back(text.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
+
+}  // namespace
 
 std::string BuiltInListUrl() {
   return std::string("http://") + ServerListHost + "/list.php";
 }
 
-std::string ChooseListUrl(const std::vector<std::string>& arguments, const char* environment) {
+ListSources ChooseListSources(const std::vector<std::string>& arguments, const char* environment) {
+  ListSources sources;
   bool given = false;
-  std::string url;
+  bool optionsEnded = false;
   const std::string_view option = ListUrlOption;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
-    if (word == option) {
+    if (optionsEnded) {
+      sources.files.push_back(word);
+    } else if (word == option) {
       given = true;
-      url = i + 1 < arguments.size() ? arguments[++i] : std::string();
+      sources.urls.push_back(i + 1 < arguments.size() ? arguments[++i] : std::string());
     } else if (word.size() > option.size() && word.compare(0, option.size(), option) == 0 &&
                word[option.size()] == '=') {
       given = true;
-      url = word.substr(option.size() + 1);
+      sources.urls.push_back(word.substr(option.size() + 1));
+    } else if (word == "--") {
+      optionsEnded = true;
+    } else if (word.compare(0, 2, "--") != 0) {
+      sources.files.push_back(word);
     }
   }
-  if (given) return url;
-  if (environment && *environment) return environment;
-  return BuiltInListUrl();
+  if (!given && environment) sources.urls = BlankSeparated(environment);
+  if (sources.urls.empty()) sources.urls.push_back(BuiltInListUrl());
+  return sources;
 }
 
 std::string ListUrlHost(std::string_view url) {

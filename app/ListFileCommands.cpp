@@ -1,8 +1,128 @@
-// Loading a server list from a file: the main window's part.
+// Loading a server list from a file: the main window's part. Three ways in
+// (the shortcut menu's command with the Open dialog, a drop on the window,
+// the command line) end in LoadListFiles, which reads each file into rows of
+// its own first, so that a file that is no list never touches the grid.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ListFile.h"
 #include "app/MainUnit.h"
+#include "framework/Application.h"
+#include "framework/DroppedFiles.h"
+#include "framework/Exception.h"
+#include "framework/FileAccess.h"
+#include "framework/SizedStruct.h"
 
 namespace velloran {
+namespace {
 
-void TForm1::AddListFileItems(TPopupMenu&) {}
+constexpr const char* LoadListCaption = "Load list from file...";
+constexpr const char* RefreshBusyText =
+    "A refresh is under way; load the list from a file once it has ended.";
+constexpr const char* AddingServersBusyText =
+    "Servers are being added to WinMX; load the list from a file once that has ended.";
+constexpr const char* NoFileHeldListText =
+    "None of the files holds a server list; the old list was kept:";
+constexpr std::string_view KeptClause = "; the old list was kept";
+
+// A list's file of several: its line of the box says what happened to it;
+// that the old list stays, the box says once.
+std::string FailureLine(const std::string& path, std::string text) {
+  if (text.size() >= KeptClause.size() &&
+      text.compare(text.size() - KeptClause.size(), KeptClause.size(), KeptClause) == 0)
+    text.resize(text.size() - KeptClause.size());
+  return "\n" + path + ": " + text;
+}
+
+// The system's Open dialog for one list file; empty when the user cancelled.
+std::string AskForListFile(HWND owner) {
+  // Each filter is its text and its patterns, and a second NUL ends the list.
+  static const char Filters[] =
+      "List pages (*.htm;*.html)\0*.htm;*.html\0"
+      "Cache files (*.grd)\0*.grd\0"
+      "All files (*.*)\0*.*\0";
+  // Room for the long paths that the dialog can hand out.
+  std::string name(32768, '\0');
+  auto dialog = SizedStruct<OPENFILENAMEA>();
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = Filters;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = name.data();
+  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.lpstrTitle = "Load list from file";
+  // The program's working folder stays where it was.
+  dialog.Flags =
+      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameA(&dialog)) {
+    if (DWORD error = CommDlgExtendedError())
+      throw Exception("The Open dialog failed (error " + std::to_string(error) + ")");
+    return {};
+  }
+  name.resize(name.find('\0'));
+  return name;
+}
+
+}  // namespace
+
+void TForm1::AddListFileItems(TPopupMenu& menu) {
+  menu.Add(LoadListCaption, [this] { LoadListFromDialog(); });
+}
+
+void TForm1::AcceptListFiles() {
+  AcceptDroppedFiles(Handle());
+  OnDropFiles = [this](const std::vector<std::string>& files) { LoadListFiles(files); };
+}
+
+void TForm1::LoadListFromDialog() {
+  // Asked before the dialog too: nobody should pick a file only to hear no.
+  if (ListLoadRefused()) return;
+  const std::string path = AskForListFile(Handle());
+  if (!path.empty()) LoadListFiles({path});
+}
+
+bool TForm1::ListLoadRefused() {
+  // A refresh or a run under way is below on this thread's stack, waiting for
+  // messages: a new list now would change the rows under it.
+  const char* refusal = refreshing_      ? RefreshBusyText
+                        : addingServers_ ? AddingServersBusyText
+                                         : nullptr;
+  if (refusal) Application()->ShowMessage(refusal);
+  return refusal != nullptr;
+}
+
+void TForm1::LoadListFiles(const std::vector<std::string>& paths) {
+  if (ListLoadRefused() || paths.empty()) return;
+  if (paths.size() == 1) {
+    LoadListFile(paths.front());
+    AckwList();
+    return;
+  }
+  std::string failures;
+  for (const std::string& path : paths) {
+    try {
+      LoadListFile(path);
+      AckwList();
+      return;
+    } catch (const Exception& error) {
+      if (listTaken_) throw;
+      failures += FailureLine(path, error.what());
+    }
+  }
+  throw Exception(NoFileHeldListText + failures);
+}
+
+void TForm1::LoadListFile(const std::string& path) {
+  listTaken_ = false;
+  ListRows rows(Grid.ColumnCount());
+  {
+    InputFile file(path);
+    ReadListFile(file, file.Size(), rows);
+  }
+  listTaken_ = true;
+  ReplaceList([&] { CopyRows(rows, Grid); });
+}
 
 }  // namespace velloran

@@ -63,14 +63,19 @@ EditArgs InfoEdit(int left, int top, int width, int height, const char* text, in
 
 }  // namespace
 
-TForm1::TForm1(TComponent* owner, std::string listUrl)
-    : TForm(owner, MainWindowArgs()), listUrl_(std::move(listUrl)) {
+TForm1::TForm1(TComponent* owner, ListSources sources)
+    : TForm(owner, MainWindowArgs()),
+      listUrls_(std::move(sources.urls)),
+      listFiles_(std::move(sources.files)) {
   SetUpServerGrid(Grid);
   Grid.SetRegistry([] { return std::unique_ptr<RegistryAccess>(std::make_unique<TRegistry>()); });
   CreateControls();
   CreateClient();
   // An error in a start-up step ends creation there; the window stays usable.
   GuardHandler(Application(), [this] { FormCreate(); });
+  AcceptListFiles();
+  // After the start-up load, so that a file that is no list leaves the cached one.
+  if (!listFiles_.empty()) GuardHandler(Application(), [this] { LoadListFiles(listFiles_); });
 }
 
 TForm1::~TForm1() {
@@ -172,7 +177,7 @@ void TForm1::FormCreate() {
     Edit3->SetText(FileDateText(cache));
     LoadGridFile(Grid, cache);
     ListReplaced();
-  } else {
+  } else if (listFiles_.empty()) {
     // The window is on the screen already, so the first download shows its progress.
     ClickRA();
   }
@@ -188,13 +193,17 @@ void TForm1::AckwList() {
 }
 
 void TForm1::FillGrid(const std::string& body) {
+  ReplaceList([&] { ScrapeServerList(body, Grid); });
+}
+
+void TForm1::ReplaceList(const std::function<void()>& fill) {
   Grid.SetVisible(false);
   // The grid comes back even when saving fails: a hidden list helps nobody.
   struct ShowAgain {
     TKStringGrid& grid;
     ~ShowAgain() { grid.SetVisible(true); }
   } showAgain{Grid};
-  ScrapeServerList(body, Grid);
+  fill();
   Grid.Columns().SaveToRegistry(ServerListKey);
   std::string cache = CachePath();
   ListReplaced();
@@ -237,9 +246,11 @@ void TForm1::ClickAddServer() {
   // starts inside it, and the grid too, so that no sort reorders its rows.
   Panel1->SetEnabled(false);
   GridControl->SetEnabled(false);
+  addingServers_ = true;
   struct Enable {
     TForm1& form;
     ~Enable() {
+      form.addingServers_ = false;
       form.GridControl->SetEnabled(true);
       form.Panel1->SetEnabled(true);
     }

@@ -2,8 +2,10 @@
 // The main window: the one window of the program, with the server grid, the
 // control panel, the status bar and the links.
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ListAddress.h"
 #include "framework/ComCtrls.h"
@@ -22,8 +24,9 @@ class TStallWatch;
 
 class TForm1 : public TForm {
  public:
-  // ListUrl: the address of the server-list page that "Refresh" downloads.
-  explicit TForm1(TComponent* owner, std::string listUrl = BuiltInListUrl());
+  // Sources: the addresses of the server-list page that "Refresh" tries, and
+  // the list files to load once the window is up.
+  explicit TForm1(TComponent* owner, ListSources sources = {{BuiltInListUrl()}, {}});
   ~TForm1() override;
 
   static constexpr const char* Caption = "Velloran 1.1 [for WinMX 3] ";
@@ -90,8 +93,11 @@ class TForm1 : public TForm {
   void GridContextPopup(int screenX, int screenY);
   // The server check's commands (app/ServerCheckCommands.cpp).
   void AddServerCheckItems(TPopupMenu& menu);
-  // Loading a list from a file (app/ListFileCommands.cpp).
+  // Loading a list from a file (app/ListFileCommands.cpp): from the menu, a
+  // drop on the window or the command line. Of several files the first that
+  // holds a list is taken.
   void AddListFileItems(TPopupMenu& menu);
+  void LoadListFiles(const std::vector<std::string>& paths);
   // Every way that puts a new list into the grid calls this afterwards:
   // whatever was known about the old rows no longer holds.
   void ListReplaced();
@@ -105,12 +111,26 @@ class TForm1 : public TForm {
   std::string CachePath() const;
 
   void CreateClient();
+  // One address's try of a refresh; true when its list was taken.
+  bool TryListUrl(const std::string& url);
+  // Puts a new list into the grid by Fill, then saves it as a download's is.
+  void ReplaceList(const std::function<void()>& fill);
+  void AcceptListFiles();
+  void LoadListFromDialog();
+  // Shows why a list can't be loaded now, if it can't.
+  bool ListLoadRefused();
+  void LoadListFile(const std::string& path);
 
-  const std::string listUrl_;
+  const std::vector<std::string> listUrls_;
+  const std::vector<std::string> listFiles_;
   std::unique_ptr<TStallWatch> stallWatch_;
   // Set once the window closes: a download under way ends and writes nothing.
   bool closing_ = false;
   bool refreshing_ = false;
+  bool addingServers_ = false;
+  // Set once a new list goes into the grid: an error after that (saving it)
+  // is no failure of the list's source.
+  bool listTaken_ = false;
 };
 
 }  // namespace velloran

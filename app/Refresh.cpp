@@ -20,9 +20,27 @@ namespace {
 constexpr UINT StallLimitMs = 30000;
 
 constexpr const char* NoServerListText = "The page holds no server list; the old list was kept";
+std::string StallFailure() {
+  return "sent nothing for " + std::to_string(StallLimitMs / 1000) + " seconds";
+}
 std::string StallText() {
-  return "The list site sent nothing for " + std::to_string(StallLimitMs / 1000) +
-         " seconds; the download was stopped and the old list kept";
+  return "The list site " + StallFailure() + "; the download was stopped and the old list kept";
+}
+
+constexpr const char* AllListSitesFailedText =
+    "No list site gave a server list; the old list was kept:";
+
+// A reply that is not the list, told apart from the client's own errors.
+class ENoServerList : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// What an error reply said of itself: its status line, or, without one, the
+// status text the refresh showed for it.
+std::string ReplyStatusLine(const std::string& header) {
+  std::string line = header.substr(0, header.find_first_of("\r\n"));
+  return line.empty() ? "Error downloading!" : line;
 }
 
 }  // namespace
@@ -64,17 +82,48 @@ void TForm1::ClickRA() {
       form.refreshing_ = false;
     }
   } end{*this};
-  SB->SetPanelText(0, "Contacting " + ListUrlHost(listUrl_) + "...");
+  // One address: its own errors, as they come.
+  if (listUrls_.size() == 1) {
+    TryListUrl(listUrls_.front());
+    return;
+  }
+  // Several: a site that fails is one of several mirrors, not yet worth a
+  // box; only when every one has failed does the user hear what each did.
+  std::string failures;
+  for (const std::string& url : listUrls_) {
+    if (closing_) return;
+    std::string failure;
+    try {
+      if (TryListUrl(url)) return;
+      failure = ReplyStatusLine(H->Header());
+    } catch (const ENoServerList&) {
+      failure = "the reply holds no server list";
+    } catch (const Exception& error) {
+      // An error after the list was taken (saving it) is no failure of the site.
+      if (listTaken_) throw;
+      failure = stallWatch_->Stalled() ? StallFailure() : error.what();
+    }
+    if (closing_) return;
+    failures += "\n" + url + ": " + failure;
+  }
+  throw Exception(AllListSitesFailedText + failures);
+}
+
+bool TForm1::TryListUrl(const std::string& url) {
+  listTaken_ = false;
+  SB->SetPanelText(0, "Contacting " + ListUrlHost(url) + "...");
   stallWatch_->Start();
   try {
-    H->Get(listUrl_);
+    H->Get(url);
   } catch (const ESockError&) {
     // The window's close aborted the download: the program is ending, and
     // the abort's text would only hold it up.
-    if (closing_) return;
+    if (closing_) return false;
     if (stallWatch_->Stalled()) throw ESockError(StallText());
     throw;
   }
+  stallWatch_->Stop();
+  return listTaken_;
 }
 
 void TForm1::HSuccess(CmdType) {
@@ -85,9 +134,10 @@ void TForm1::HSuccess(CmdType) {
   // otherwise replace a good list with an empty one.
   if (!HoldsServerTable(body)) {
     SB->SetPanelText(0, "Error downloading!");
-    throw Exception(NoServerListText);
+    throw ENoServerList(NoServerListText);
   }
   SB->SetPanelText(0, "Download complete");
+  listTaken_ = true;
   FillGrid(body);
   AckwList();
 }

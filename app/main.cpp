@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ListAddress.h"
@@ -14,10 +15,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The run-time library has split the command line by the system's rules.
   std::vector<std::string> arguments;
   for (int i = 1; i < __argc; ++i) arguments.emplace_back(__argv[i]);
-  const std::string listUrl =
-      velloran::ChooseListUrl(arguments, std::getenv(velloran::ListUrlVariable));
+  velloran::ListSources sources =
+      velloran::ChooseListSources(arguments, std::getenv(velloran::ListUrlVariable));
   // Errors of the start-up steps are shown by the window itself, which stays
   // open; only a window that could not be made at all ends the program here,
   // with a non-zero exit code.
-  return application.RunProgram([&] { application.Create<velloran::TForm1>(listUrl); });
+  return application.RunProgram([&] { application.Create<velloran::TForm1>(std::move(sources)); });
 }

@@ -1,6 +1,7 @@
 #include "framework/Form.h"
 
 #include "framework/Application.h"
+#include "framework/DroppedFiles.h"
 
 namespace velloran {
 
@@ -84,6 +85,11 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     ShowWindow(Handle(), SW_HIDE);
     // The owner frees the form; closing the main form ends the message loop.
     if (isMain) application->Terminate();
+    return 0;
+  }
+  if (message == WM_DROPFILES) {
+    const std::vector<std::string> files = TakeDroppedFiles(reinterpret_cast<HDROP>(wParam));
+    if (OnDropFiles && !files.empty()) OnDropFiles(files);
     return 0;
   }
   return TWinControl::WndProc(message, wParam, lParam);

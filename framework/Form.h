@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/Control.h"
 
@@ -41,6 +42,9 @@ class TForm : public TWinControl {
 
   // Asked when the form is about to close; may change the action.
   std::function<void(TCloseAction& action)> OnClose;
+  // Files dropped on the form, once AcceptDroppedFiles (framework/DroppedFiles.h)
+  // let them; in the order the drop gives them.
+  std::function<void(const std::vector<std::string>& files)> OnDropFiles;
 
   static bool IsForm(HWND window);
   static constexpr const char* ClassName = "VelloranForm";

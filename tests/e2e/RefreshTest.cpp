@@ -8,6 +8,7 @@
 
 #include "app/FileDate.h"
 #include "app/ListAddress.h"
+#include "tests/e2e/ListSite.h"
 #include "tests/e2e/VelloranRun.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/WinTestSupport.h"
@@ -19,56 +20,7 @@ using test::LoopbackReply;
 using test::LoopbackServer;
 using test::StatusText;
 using test::VelloranRun;
-
-const std::string Head =
-    "<html><body><table>\n<tr><th>Server</th><th>IP</th><th>Port</th><th>Network</th>"
-    "<th>Users</th><th>Files</th><th>Giga bytes</th></tr>\n";
-const std::string Foot = "</table><p><a href=\"/privacy.php\">Privacy Policy</a></p></body></html>";
-
-std::string Row(int n) {
-  std::string row = "<tr>";
-  for (const std::string& cell :
-       {"Server " + std::to_string(n), "127.0.0." + std::to_string(n), std::string("8888"),
-        std::string("Net"), std::to_string(10 * n), std::to_string(100 * n), std::to_string(n)})
-    row += "<td>" + cell + "</td>";
-  return row + "</tr>\n";
-}
-
-// The cache file that a list of Rows servers made by Row gives.
-std::string CacheOf(int rows) {
-  std::vector<std::vector<std::string>> columns(7);
-  for (int n = 1; n <= rows; ++n) {
-    columns[0].push_back("Server" + std::to_string(n));
-    columns[1].push_back("127.0.0." + std::to_string(n));
-    columns[2].push_back("8888");
-    columns[3].push_back("Net");
-    columns[4].push_back(std::to_string(10 * n));
-    columns[5].push_back(std::to_string(100 * n));
-    columns[6].push_back(std::to_string(n));
-  }
-  std::string bytes = "7\r\n" + std::to_string(rows) + "\r\n";
-  for (const auto& column : columns)
-    for (const std::string& cell : column) bytes += cell + "\r\n";
-  return bytes;
-}
-
-const std::string OldCache =
-    "7\r\n2\r\nold one\r\nold two\r\n1.1.1.1\r\n2.2.2.2\r\n1\r\n2\r\na\r\nb\r\n"
-    "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n";
-
-std::string Ok(const std::string& body) {
-  return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
-         std::to_string(body.size()) + "\r\n\r\n";
-}
-
-std::string Joined(const std::vector<StatusText>& texts) {
-  std::string all;
-  for (const StatusText& text : texts)
-    all += "[" + text.text + (text.panelEnabled ? "" : " (panel off)") + "] ";
-  return all;
-}
-
-const std::string Page = Head + Row(1) + Row(2) + Row(3) + Foot;
+using namespace test::list_site;
 
 // The page's header, then the page in Pieces parts, DelayMs apart.
 LoopbackReply SlowPage(int pieces, int delayMs) {
@@ -79,39 +31,6 @@ LoopbackReply SlowPage(int pieces, int delayMs) {
     reply.chunks.push_back(Page.substr(at, size));
   reply.delayMs = delayMs;
   return reply;
-}
-
-bool IsByteCount(const std::string& text) {
-  const std::string tail = " bytes received... (Please wait)";
-  return text.size() > tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// The texts without the byte counts, and the counts on their own, checked to
-// stand together right after the contacting text, counting up.
-struct Progress {
-  std::vector<StatusText> texts;
-  std::vector<long> counts;
-};
-
-Progress Split(const std::vector<StatusText>& all) {
-  Progress progress;
-  bool countsEnded = false;
-  for (const StatusText& text : all) {
-    if (IsByteCount(text.text)) {
-      EXPECT_FALSE(countsEnded) << "a byte count after another text: " << Joined(all);
-      EXPECT_FALSE(text.panelEnabled) << text.text;
-      long count = std::stol(text.text);
-      if (!progress.counts.empty()) {
-        EXPECT_GT(count, progress.counts.back()) << Joined(all);
-      }
-      progress.counts.push_back(count);
-    } else {
-      if (!progress.counts.empty()) countsEnded = true;
-      progress.texts.push_back(text);
-    }
-  }
-  return progress;
 }
 
 // Until the download is under way: its last text is a byte count.

@@ -4,9 +4,17 @@
 // only can't be read reliably from outside. Each text goes as one line,
 // "1" or "0", a tab and the text, to the file that the environment variable
 // VELLORAN_STATUS_LOG of the hooked process names.
+//
+// It also drops files on a window of the program for a test: the memory of a
+// drop (WM_DROPFILES) belongs to the receiving process, which the test
+// process can't hand it to, so the test names the files in a file beside the
+// log (one a line) and sends the window DropFilesMessage; here, inside the
+// program, the drop's memory is made and posted as the shell's would be.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -23,12 +31,17 @@ bool PanelEnabled(HWND statusBar) {
   return panel && panel != main && IsWindowEnabled(panel);
 }
 
-void Record(HWND statusBar, const char* text) {
+std::string LogPath() {
   char path[MAX_PATH];
   DWORD length = GetEnvironmentVariableA("VELLORAN_STATUS_LOG", path, sizeof path);
-  if (length == 0 || length >= sizeof path) return;
-  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return length == 0 || length >= sizeof path ? std::string() : std::string(path, length);
+}
+
+void Record(HWND statusBar, const char* text) {
+  const std::string path = LogPath();
+  if (path.empty()) return;
+  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   std::string line = PanelEnabled(statusBar) ? "1\t" : "0\t";
   line += text ? text : "";
@@ -36,6 +49,43 @@ void Record(HWND statusBar, const char* text) {
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   CloseHandle(file);
+}
+
+std::string ReadSmallFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes(64 * 1024, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+  CloseHandle(file);
+  bytes.resize(read);
+  return bytes;
+}
+
+void RelayDrop(HWND window) {
+  const std::string log = LogPath();
+  if (log.empty()) return;
+  // The names one after another, each ended by a NUL, and a NUL after the last.
+  std::string names;
+  const std::string lines = ReadSmallFile(log + ".drop");
+  for (std::size_t at = 0; at < lines.size();) {
+    std::size_t end = lines.find("\r\n", at);
+    if (end == std::string::npos) end = lines.size();
+    if (end > at) names += lines.substr(at, end - at) + '\0';
+    at = end + 2;
+  }
+  names += '\0';
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+  if (!memory) return;
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  drop->pt = POINT{100, 150};
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+  GlobalUnlock(memory);
+  // The receiver frees it (DragFinish); one that never comes takes it with the process.
+  if (!PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0)) GlobalFree(memory);
 }
 
 }  // namespace
@@ -47,6 +97,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     if (sent->message == SB_SETTEXTA && LOBYTE(LOWORD(sent->wParam)) == 0 &&
         IsStatusBar(sent->hwnd))
       Record(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
+    else if (sent->message == RegisterWindowMessageA("VelloranTestDropFiles"))
+      RelayDrop(sent->hwnd);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -56,6 +56,8 @@ VelloranRun::~VelloranRun() {
   if (hookLibrary_) FreeLibrary(hookLibrary_);
   for (const char* name : {"velloran.exe", "servers.grd", "status.log"})
     DeleteFileA((folder_ + name).c_str());
+  for (const std::string& path : files_) DeleteFileA(path.c_str());
+  DeleteFileA((logPath_ + ".drop").c_str());
   RemoveDirectoryA((folder_ + "servers.grd").c_str());
   RemoveDirectoryA((folder_ + "servers.grd.new").c_str());
   RemoveDirectoryA(folder_.c_str());
@@ -63,6 +65,13 @@ VelloranRun::~VelloranRun() {
 
 void VelloranRun::WriteCache(const std::string& bytes) const {
   std::ofstream(CachePath(), std::ios::binary) << bytes;
+}
+
+std::string VelloranRun::WriteFile(const std::string& name, const std::string& bytes) {
+  const std::string path = folder_ + name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  files_.push_back(path);
+  return path;
 }
 
 std::string VelloranRun::CacheBytes() const {
@@ -150,6 +159,16 @@ void VelloranRun::ClickRefresh() const {
 
 void VelloranRun::Close() const {
   PostMessageA(window_, WM_CLOSE, 0, 0);
+}
+
+bool VelloranRun::DropFiles(const std::vector<std::string>& paths) const {
+  // The hook library makes the drop inside the program (tests/e2e/StatusHook.cpp).
+  std::string names;
+  for (const std::string& path : paths) names += path + "\r\n";
+  std::ofstream(logPath_ + ".drop", std::ios::binary) << names;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window_, RegisterWindowMessageA("VelloranTestDropFiles"), 0, 0,
+                             SMTO_ABORTIFHUNG, 5000, &result) != 0;
 }
 
 std::string ListRequest(const std::string& path, const std::string& host,

@@ -33,6 +33,8 @@ class VelloranRun {
   void WriteCache(const std::string& bytes) const;
   // The cache file's bytes; "<none>" when there is no file.
   std::string CacheBytes() const;
+  // A file of these bytes in the run's folder, removed with it; its full path.
+  std::string WriteFile(const std::string& name, const std::string& bytes);
 
   // Starts the program with these command-line words after its name, the
   // hook set before its first instruction; waits for its main window.
@@ -57,10 +59,13 @@ class VelloranRun {
   void ClickRefresh() const;
   // Closes the window as the system menu would.
   void Close() const;
+  // Drops the files of Paths (full paths) on the window, as the shell ends a drag.
+  bool DropFiles(const std::vector<std::string>& paths) const;
 
  private:
   std::string folder_;
   std::string logPath_;
+  std::vector<std::string> files_;
   HANDLE process_ = nullptr;
   HANDLE thread_ = nullptr;
   DWORD id_ = 0;

@@ -1,0 +1,329 @@
+// Where the list comes from besides one list site: several addresses tried in
+// turn, and list files given on the command line, dropped on the window or
+// picked in the Open dialog; velloran.exe as a separate process.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/FileDate.h"
+#include "tests/e2e/ListSite.h"
+#include "tests/e2e/VelloranRun.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/WinTestSupport.h"
+
+namespace velloran {
+namespace {
+
+using test::LoopbackReply;
+using test::LoopbackServer;
+using test::StatusText;
+using test::VelloranRun;
+using namespace test::list_site;
+
+using Texts = std::vector<StatusText>;
+
+Texts WithoutByteCounts(const Texts& all) {
+  Texts texts;
+  for (const StatusText& text : all)
+    if (!IsByteCount(text.text)) texts.push_back(text);
+  return texts;
+}
+
+// Nothing listens there, and its host differs from the list sites' 127.0.0.1.
+std::string RefusedUrl() {
+  return "http://127.0.0.2:" + std::to_string(test::UnusedLoopbackPort()) + "/list.php";
+}
+
+LoopbackReply Served(const std::string& page) {
+  return LoopbackReply::Text(Ok(page) + page);
+}
+
+const std::string Foreign = "<html><body><h1>Down for maintenance</h1></body></html>";
+
+// A third of the page, then silence far longer than the program waits.
+LoopbackReply Stalled() {
+  LoopbackReply reply;
+  reply.head = Ok(Page) + Page.substr(0, Page.size() / 3);
+  reply.chunks = {Page.substr(Page.size() / 3)};
+  reply.delayMs = 45000;
+  return reply;
+}
+
+// Waits for a message box of the run and reads it; empty text when none came.
+test::MessageBoxSeen TakeMessageBox(const VelloranRun& run, DWORD timeoutMs) {
+  HWND box = nullptr;
+  if (!test::WaitUntil([&] { return (box = test::FindMessageBox(run.Id())) != nullptr; },
+                       timeoutMs))
+    return {};
+  // The box makes its controls right after its window.
+  Sleep(100);
+  test::MessageBoxSeen seen = test::ReadMessageBox(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return seen;
+}
+
+void ExpectNoMessageBox(const VelloranRun& run) {
+  // Long enough for a box to have come, had one been shown.
+  Sleep(500);
+  EXPECT_EQ(test::FindMessageBox(run.Id()), nullptr);
+}
+
+TEST(SeveralAddresses, ASiteThatFailsHandsOnToTheNextWithoutABox) {
+  struct Case {
+    const char* name;
+    // No script: the first address is refused.
+    std::vector<LoopbackReply> first;
+    // The first try's texts after its contacting text, byte counts aside.
+    std::vector<std::string> texts;
+    DWORD limitMs = 20000;
+  } cases[] = {
+      {"refused", {}, {"Connection failed!"}},
+      {"error status",
+       {LoopbackReply::Text("HTTP/1.0 404 Not Found\r\n\r\nNo such page")},
+       {"Error downloading!"}},
+      {"foreign page", {Served(Foreign)}, {"Error downloading!"}},
+      {"stalled", {Stalled()}, {}, 60000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackServer first(c.first);
+    LoopbackServer second({Served(Page)});
+    const std::string firstUrl = c.first.empty() ? RefusedUrl() : first.Url("/list.php");
+    VelloranRun run;
+    run.WriteCache(OldCache);
+    ASSERT_TRUE(run.Start("--list-url " + firstUrl + " --list-url " + second.Url("/list.php")));
+    ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+    run.ClickRefresh();
+    ASSERT_TRUE(run.WaitForStatus("3 servers", c.limitMs)) << Joined(run.StatusTexts());
+    ExpectNoMessageBox(run);
+
+    Texts expected = {
+        {"2 servers", true},
+        {"Contacting " + std::string(c.first.empty() ? "127.0.0.2" : "127.0.0.1") + "...", false}};
+    for (const std::string& text : c.texts) expected.push_back({text, false});
+    const Texts secondTry = {
+        {"Contacting 127.0.0.1...", false}, {"Download complete", false}, {"3 servers", false}};
+    expected.insert(expected.end(), secondTry.begin(), secondTry.end());
+    EXPECT_EQ(WithoutByteCounts(run.StatusTexts()), expected) << Joined(run.StatusTexts());
+    EXPECT_EQ(second.Requests(),
+              std::vector<std::string>{test::ListRequest("/list.php", "127.0.0.1")});
+    EXPECT_EQ(run.CacheBytes(), CacheOf(3));
+    EXPECT_EQ(test::WindowText(run.LastRefreshed()), FileDateText(run.CachePath()));
+    run.Close();
+    EXPECT_TRUE(run.WaitForExit(10000));
+  }
+}
+
+TEST(SeveralAddresses, WhenAllFailOneBoxNamesEachAndTheOldListStays) {
+  test::SetLayoutMarker();
+  LoopbackServer missing({LoopbackReply::Text("HTTP/1.0 404 Not Found\r\n\r\nNo such page")});
+  LoopbackServer foreign({Served(Foreign)});
+  const std::string refused = RefusedUrl();
+  const std::string urls[] = {refused, missing.Url("/list.php"), foreign.Url("/list.php")};
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  // The last option has no address: the empty one.
+  ASSERT_TRUE(run.Start("--list-url " + urls[0] + " --list-url=" + urls[1] + " --list-url " +
+                        urls[2] + " --list-url"));
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+  const std::string date = test::WindowText(run.LastRefreshed());
+  run.ClickRefresh();
+
+  test::MessageBoxSeen box = TakeMessageBox(run, 20000);
+  EXPECT_EQ(box.caption, "Velloran");
+  EXPECT_EQ(box.text, "No list site gave a server list; the old list was kept:\n" + urls[0] +
+                          ": Connection Failed\n" + urls[1] + ": HTTP/1.0 404 Not Found\n" +
+                          urls[2] + ": the reply holds no server list\n: Empty URL.");
+  EXPECT_EQ(WithoutByteCounts(run.StatusTexts()), (Texts{{"2 servers", true},
+                                                         {"Contacting 127.0.0.2...", false},
+                                                         {"Connection failed!", false},
+                                                         {"Contacting 127.0.0.1...", false},
+                                                         {"Error downloading!", false},
+                                                         {"Contacting 127.0.0.1...", false},
+                                                         {"Error downloading!", false},
+                                                         {"Contacting ...", false},
+                                                         {"2 servers", false}}))
+      << Joined(run.StatusTexts());
+  EXPECT_EQ(run.CacheBytes(), OldCache);
+  EXPECT_EQ(test::WindowText(run.LastRefreshed()), date);
+  EXPECT_TRUE(test::LayoutMarkerPresent());
+  EXPECT_TRUE(test::WaitUntil([&] { return IsWindowEnabled(run.Panel()) != FALSE; }, 5000));
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
+}
+
+TEST(SeveralAddresses, ClosingDuringALaterTryEndsTheProgramAtOnce) {
+  test::ResetLayoutKey();
+  LoopbackServer stalled({Stalled()});
+  VelloranRun run;
+  ASSERT_TRUE(run.Start("--list-url " + RefusedUrl() + " --list-url " + stalled.Url("/list.php")));
+  ASSERT_TRUE(test::WaitUntil(
+      [&] {
+        const Texts texts = run.StatusTexts();
+        return !texts.empty() && IsByteCount(texts.back().text);
+      },
+      20000))
+      << Joined(run.StatusTexts());
+  const DWORD start = GetTickCount();
+  run.Close();
+  DWORD exitCode = 1;
+  ASSERT_TRUE(run.WaitForExit(10000, &exitCode));
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(run.CacheBytes(), "<none>");
+  EXPECT_FALSE(test::LayoutKeyExists());
+}
+
+// A list file in a run's folder, and how the run takes it.
+struct FileCase {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> files;  // name and bytes
+  bool cached = true;                                      // servers.grd holds OldCache
+  std::string cacheAfter;                                  // empty: as before
+  std::string box;                                         // empty: none
+};
+
+const std::string LetterRows = "7\r\nmany\r\nx\r\n";
+
+std::vector<FileCase> FileCases() {
+  // Another list than the one of the cache file, named as no cache file is.
+  const std::string otherCache = CacheOf(4);
+  return {
+      {"page", {{"saved list.htm", Page}}, true, CacheOf(3), ""},
+      {"page, no cache file", {{"list.txt", Page}}, false, CacheOf(3), ""},
+      {"cache file", {{"from a friend.dat", otherCache}}, true, otherCache, ""},
+      {"foreign page",
+       {{"news.htm", Foreign}},
+       true,
+       "",
+       "The file holds no server list; the old list was kept."},
+      {"cache file with letters for its rows",
+       {{"broken.grd", LetterRows}},
+       true,
+       "",
+       "Invalid numeric input."},
+      {"several: the first list wins",
+       {{"news.htm", Foreign}, {"a.htm", Page}, {"b.grd", otherCache}},
+       true,
+       CacheOf(3),
+       ""},
+  };
+}
+
+void ExpectFileTaken(const FileCase& c, const VelloranRun& run, const std::string& dateBefore) {
+  if (c.cacheAfter.empty()) {
+    EXPECT_EQ(run.CacheBytes(), c.cached ? OldCache : "<none>");
+    EXPECT_EQ(test::WindowText(run.LastRefreshed()), dateBefore);
+    EXPECT_TRUE(test::LayoutMarkerPresent());
+  } else {
+    EXPECT_EQ(run.CacheBytes(), c.cacheAfter);
+    EXPECT_EQ(test::WindowText(run.LastRefreshed()), FileDateText(run.CachePath()));
+    EXPECT_FALSE(test::LayoutMarkerPresent());
+  }
+}
+
+std::string CountText(const FileCase& c) {
+  if (c.cacheAfter.empty()) return c.cached ? "2 servers" : "0 servers";
+  return c.cacheAfter == CacheOf(3) ? "3 servers" : "4 servers";
+}
+
+TEST(ListFiles, FromTheCommandLine) {
+  for (const FileCase& c : FileCases()) {
+    SCOPED_TRACE(c.name);
+    test::SetLayoutMarker();
+    LoopbackServer site({Served(Page)});
+    VelloranRun run;
+    if (c.cached) run.WriteCache(OldCache);
+    std::string arguments = "--list-url " + site.Url("/list.php");
+    for (const auto& [name, bytes] : c.files)
+      arguments += " \"" + run.WriteFile(name, bytes) + "\"";
+    ASSERT_TRUE(run.Start(arguments));
+    if (!c.box.empty()) {
+      test::MessageBoxSeen box = TakeMessageBox(run, 10000);
+      EXPECT_EQ(box.text, c.box);
+    }
+    ASSERT_TRUE(run.WaitForStatus(CountText(c), 10000)) << Joined(run.StatusTexts());
+    if (c.box.empty()) ExpectNoMessageBox(run);
+    // The date the cached start showed is the cache file's own.
+    ExpectFileTaken(c, run, c.cached ? FileDateText(run.CachePath()) : "");
+    // A list file given means no download, with or without a cache file.
+    EXPECT_EQ(site.Connections(), 0);
+    run.Close();
+    EXPECT_TRUE(run.WaitForExit(10000));
+  }
+}
+
+TEST(ListFiles, AFileThatCannotBeReadGivesTheSystemsReason) {
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  ASSERT_TRUE(run.Start("\"" + run.Folder() + "no such list.htm\""));
+  EXPECT_EQ(TakeMessageBox(run, 10000).text, "File not found.");
+  EXPECT_EQ(run.CacheBytes(), OldCache);
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+}
+
+TEST(ListFiles, SeveralThatAllFailGiveOneBoxNamingEach) {
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  const std::string news = run.WriteFile("news.htm", Foreign);
+  const std::string broken = run.WriteFile("broken.grd", LetterRows);
+  const std::string missing = run.Folder() + "gone.htm";
+  ASSERT_TRUE(run.Start("\"" + news + "\" \"" + broken + "\" \"" + missing + "\""));
+  EXPECT_EQ(TakeMessageBox(run, 10000).text,
+            "None of the files holds a server list; the old list was kept:\n" + news +
+                ": The file holds no server list\n" + broken + ": Invalid numeric input\n" +
+                missing + ": File not found.");
+  EXPECT_EQ(run.CacheBytes(), OldCache);
+}
+
+TEST(ListFiles, DroppedOnTheWindow) {
+  for (const FileCase& c : FileCases()) {
+    if (!c.cached) continue;
+    SCOPED_TRACE(c.name);
+    test::SetLayoutMarker();
+    VelloranRun run;
+    run.WriteCache(OldCache);
+    std::vector<std::string> paths;
+    for (const auto& [name, bytes] : c.files) paths.push_back(run.WriteFile(name, bytes));
+    ASSERT_TRUE(run.Start(""));
+    ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+    const std::string date = test::WindowText(run.LastRefreshed());
+    ASSERT_TRUE(run.DropFiles(paths));
+    if (!c.box.empty()) {
+      EXPECT_EQ(TakeMessageBox(run, 10000).text, c.box);
+    } else {
+      ASSERT_TRUE(run.WaitForStatus(CountText(c), 10000)) << Joined(run.StatusTexts());
+      ExpectNoMessageBox(run);
+    }
+    ExpectFileTaken(c, run, date);
+    run.Close();
+    EXPECT_TRUE(run.WaitForExit(10000));
+  }
+}
+
+TEST(ListFiles, ADropDuringARefreshIsRefused) {
+  LoopbackServer site({Stalled()});
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  const std::string page = run.WriteFile("list.htm", Page);
+  ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+  run.ClickRefresh();
+  ASSERT_TRUE(test::WaitUntil(
+      [&] {
+        const Texts texts = run.StatusTexts();
+        return !texts.empty() && IsByteCount(texts.back().text);
+      },
+      20000));
+  ASSERT_TRUE(run.DropFiles({page}));
+  test::MessageBoxSeen box = TakeMessageBox(run, 10000);
+  EXPECT_EQ(box.text, "A refresh is under way; load the list from a file once it has ended.");
+  EXPECT_FALSE(box.hasIcon);
+  EXPECT_EQ(run.CacheBytes(), OldCache);
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
+}
+
+}  // namespace
+}  // namespace velloran

@@ -5,10 +5,13 @@
 // "1" or "0", a tab and the text, to the file that the environment variable
 // VELLORAN_STATUS_LOG of the hooked process names.
 //
-// It also drops files on a window of the program for a test: the memory of a
+// It also answers a test's question about a shortcut menu that the thread
+// shows, which Wine lets no other process read: see tests/support/MenuDriver.h.
+//
+// And it drops files on a window of the program for a test: the memory of a
 // drop (WM_DROPFILES) belongs to the receiving process, which the test
 // process can't hand it to, so the test names the files in a file beside the
-// log (one a line) and sends the window DropFilesMessage; here, inside the
+// log (one a line) and sends the window the message "VelloranTestDropFiles"; here, inside the
 // program, the drop's memory is made and posted as the shell's would be.
 #include <windows.h>
 #include <commctrl.h>
@@ -16,6 +19,9 @@
 
 #include <cstring>
 #include <string>
+
+#include "tests/support/MenuDriver.h"
+#include "tests/support/MenuItemsText.h"
 
 namespace {
 
@@ -88,6 +94,19 @@ void RelayDrop(HWND window) {
   if (!PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0)) GlobalFree(memory);
 }
 
+// Sends the items of the menu that MenuWindow shows to the test's Reply window.
+void ReportMenuItems(HWND menuWindow, HWND reply) {
+  constexpr UINT MN_GETHMENU_MESSAGE = 0x01E1;
+  auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU_MESSAGE, 0, 0));
+  std::string text = menu ? velloran::test::MenuItemsText(menu) : std::string();
+  COPYDATASTRUCT data{};
+  data.cbData = static_cast<DWORD>(text.size());
+  data.lpData = text.data();
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(menuWindow),
+                      reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000, &result);
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
@@ -97,6 +116,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     if (sent->message == SB_SETTEXTA && LOBYTE(LOWORD(sent->wParam)) == 0 &&
         IsStatusBar(sent->hwnd))
       Record(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
+    else if (sent->message == RegisterWindowMessageA(velloran::test::MenuItemsMessageName))
+      ReportMenuItems(sent->hwnd, reinterpret_cast<HWND>(sent->wParam));
     else if (sent->message == RegisterWindowMessageA("VelloranTestDropFiles"))
       RelayDrop(sent->hwnd);
   }

@@ -14,7 +14,6 @@
 #include "framework/DroppedFiles.h"
 #include "framework/Exception.h"
 #include "framework/FileAccess.h"
-#include "framework/SizedStruct.h"
 
 namespace velloran {
 namespace {
@@ -46,7 +45,8 @@ std::string AskForListFile(HWND owner) {
       "All files (*.*)\0*.*\0";
   // Room for the long paths that the dialog can hand out.
   std::string name(32768, '\0');
-  auto dialog = SizedStruct<OPENFILENAMEA>();
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = Filters;
   dialog.nFilterIndex = 1;

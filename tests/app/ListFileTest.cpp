@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "framework/Exception.h"
 #include "framework/TextFile.h"
+#include "tests/support/BlockSource.h"
 #include "tests/support/CellRows.h"
 
 namespace velloran {
@@ -50,22 +50,6 @@ TEST(KindOfListFile, ACacheFileStartsWithANumberLine) {
   for (const Case& c : cases) EXPECT_EQ(KindOfListFile(c.start), c.kind) << c.name;
 }
 
-// Hands out its bytes a few at a time, as a file read in small blocks may.
-class TrickleSource : public ByteSource {
- public:
-  TrickleSource(std::string_view bytes, std::size_t step) : rest_(bytes), step_(step) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min({size, step_, rest_.size()});
-    std::copy_n(rest_.data(), count, buffer);
-    rest_.remove_prefix(count);
-    return count;
-  }
-
- private:
-  std::string_view rest_;
-  std::size_t step_;
-};
-
 const std::string Page =
     "<html><table><tr><th>Server</th><th>IP</th><th>Port</th><th>Network</th><th>Users</th>"
     "<th>Files</th><th>Gigabytes</th></tr>"
@@ -98,7 +82,7 @@ TEST(ReadListFile, ReadsPagesAndCacheFilesWhateverBlocksTheFileComesIn) {
   for (const Case& c : cases) {
     for (std::size_t step : {std::size_t{1}, std::size_t{7}, c.bytes.size() + 1}) {
       SCOPED_TRACE(std::string(c.name) + ", blocks of " + std::to_string(step));
-      TrickleSource source(c.bytes, step);
+      test::BlockSource source(c.bytes, step);
       ListRows rows(7);
       EXPECT_EQ(ReadListFile(source, c.bytes.size(), rows), c.kind);
       EXPECT_EQ(RowsOf(rows), c.rows);

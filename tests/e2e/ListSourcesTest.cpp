@@ -3,6 +3,8 @@
 // picked in the Open dialog; velloran.exe as a separate process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "tests/e2e/ListSite.h"
 #include "tests/e2e/VelloranRun.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/MenuDriver.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace velloran {
@@ -321,6 +324,87 @@ TEST(ListFiles, ADropDuringARefreshIsRefused) {
   EXPECT_EQ(box.text, "A refresh is under way; load the list from a file once it has ended.");
   EXPECT_FALSE(box.hasIcon);
   EXPECT_EQ(run.CacheBytes(), OldCache);
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
+}
+
+// "Load list from file..." from the grid's shortcut menu, opened as the menu
+// key opens it.
+bool ChooseLoadFromFile(const VelloranRun& run) {
+  HWND grid = FindWindowExA(run.Window(), nullptr, "VelloranGrid", nullptr);
+  PostMessageA(grid, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(grid), MAKELPARAM(-1, -1));
+  HWND menu = test::WaitForPopupMenu(run.Id(), 10000);
+  if (!menu) return false;
+  const std::vector<std::string> captions = test::PopupMenuCaptions(menu);
+  EXPECT_NE(std::find(captions.begin(), captions.end(), "Load list from file..."), captions.end());
+  return test::ChooseMenuItem(menu, "Load list from file...");
+}
+
+// The Open dialog's controls, by the identifiers every version of it keeps.
+constexpr int FileNameCombo = 1148;  // cmb13, the explorer-style dialogs
+constexpr int FileNameEdit = 1152;   // edt1, the older ones
+constexpr int FileTypeCombo = 1136;  // cmb1
+
+HWND FileNameField(HWND dialog) {
+  HWND field = GetDlgItem(dialog, FileNameCombo);
+  if (!field) return GetDlgItem(dialog, FileNameEdit);
+  HWND edit = FindWindowExA(field, nullptr, "Edit", nullptr);
+  return edit ? edit : field;
+}
+
+// The dialog's own texts are wide ones; these are plain ASCII.
+std::vector<std::string> FileTypes(HWND dialog) {
+  HWND combo = GetDlgItem(dialog, FileTypeCombo);
+  std::vector<std::string> types;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count && i < 16; ++i) {
+    wchar_t text[256] = {};
+    if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(std::size(text)))
+      SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    std::string type;
+    for (const wchar_t* c = text; *c; ++c) type += static_cast<char>(*c);
+    types.push_back(type);
+  }
+  return types;
+}
+
+TEST(ListFiles, FromTheShortcutMenusOpenDialog) {
+  test::SetLayoutMarker();
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  const std::string page = run.WriteFile("saved list.htm", Page);
+  ASSERT_TRUE(run.Start(""));
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+
+  // Cancelled: nothing changes.
+  ASSERT_TRUE(ChooseLoadFromFile(run));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(
+      test::WaitUntil([&] { return (dialog = test::FindMessageBox(run.Id())) != nullptr; }, 10000));
+  ASSERT_TRUE(test::WaitUntil([&] { return FileNameField(dialog) != nullptr; }, 5000));
+  EXPECT_EQ(FileTypes(dialog),
+            (std::vector<std::string>{"List pages (*.htm;*.html)", "Cache files (*.grd)",
+                                      "All files (*.*)"}));
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+  ASSERT_TRUE(test::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+  ExpectNoMessageBox(run);
+  EXPECT_EQ(run.CacheBytes(), OldCache);
+
+  // A page picked: loaded as a download's.
+  ASSERT_TRUE(ChooseLoadFromFile(run));
+  ASSERT_TRUE(
+      test::WaitUntil([&] { return (dialog = test::FindMessageBox(run.Id())) != nullptr; }, 10000));
+  HWND field = nullptr;
+  ASSERT_TRUE(test::WaitUntil([&] { return (field = FileNameField(dialog)) != nullptr; }, 5000));
+  SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  ASSERT_TRUE(run.WaitForStatus("3 servers", 10000)) << Joined(run.StatusTexts());
+  ExpectNoMessageBox(run);
+  EXPECT_EQ(run.CacheBytes(), CacheOf(3));
+  EXPECT_EQ(test::WindowText(run.LastRefreshed()), FileDateText(run.CachePath()));
+  EXPECT_FALSE(test::LayoutMarkerPresent());
   run.Close();
   EXPECT_TRUE(run.WaitForExit(10000));
 }

@@ -7,7 +7,6 @@
 //   leaves the rows as they were (empty here). Any other exception escapes
 //   and counts as a finding.
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -19,26 +18,12 @@
 #include "framework/TextFile.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/support/BlockSource.h"
 #include "tests/support/CellRows.h"
 
 namespace {
 
 using namespace velloran;
-
-class BlockSource : public ByteSource {
- public:
-  BlockSource(std::string_view bytes, std::size_t block) : rest_(bytes), block_(block) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min({size, block_, rest_.size()});
-    std::copy_n(rest_.data(), count, buffer);
-    rest_.remove_prefix(count);
-    return count;
-  }
-
- private:
-  std::string_view rest_;
-  std::size_t block_;
-};
 
 // Small limits keep the inputs quick; the arithmetic is the same.
 constexpr ListFileLimits FuzzLimits{.pageSize = 4096, .spareEmptyRows = 1024};
@@ -51,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes = fuzz::BytesOf(data + 1, size - 1);
   const ListFileKind told = KindOfListFile(bytes.substr(0, KindSampleSize));
 
-  BlockSource source(bytes, block);
+  test::BlockSource source(bytes, block);
   ListRows rows(7);
   try {
     const ListFileKind kind = ReadListFile(source, bytes.size(), rows, FuzzLimits);

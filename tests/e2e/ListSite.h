@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "tests/e2e/VelloranRun.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace velloran::test::list_site {
 
@@ -62,6 +64,15 @@ inline std::string Joined(const std::vector<StatusText>& texts) {
 
 inline const std::string Page = Head + Row(1) + Row(2) + Row(3) + Foot;
 
+// A third of the page, then silence far longer than the program waits.
+inline LoopbackReply Stalled() {
+  LoopbackReply reply;
+  reply.head = Ok(Page) + Page.substr(0, Page.size() / 3);
+  reply.chunks = {Page.substr(Page.size() / 3)};
+  reply.delayMs = 45000;
+  return reply;
+}
+
 inline bool IsByteCount(const std::string& text) {
   const std::string tail = " bytes received... (Please wait)";
   return text.size() > tail.size() &&
@@ -93,6 +104,16 @@ inline Progress Split(const std::vector<StatusText>& all) {
     }
   }
   return progress;
+}
+
+// Until the download is under way: its last text is a byte count.
+inline bool WaitForByteCount(const VelloranRun& run) {
+  return WaitUntil(
+      [&] {
+        auto texts = run.StatusTexts();
+        return !texts.empty() && IsByteCount(texts.back().text);
+      },
+      20000);
 }
 
 }  // namespace velloran::test::list_site

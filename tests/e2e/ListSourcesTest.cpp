@@ -44,15 +44,6 @@ LoopbackReply Served(const std::string& page) {
 
 const std::string Foreign = "<html><body><h1>Down for maintenance</h1></body></html>";
 
-// A third of the page, then silence far longer than the program waits.
-LoopbackReply Stalled() {
-  LoopbackReply reply;
-  reply.head = Ok(Page) + Page.substr(0, Page.size() / 3);
-  reply.chunks = {Page.substr(Page.size() / 3)};
-  reply.delayMs = 45000;
-  return reply;
-}
-
 // Waits for a message box of the run and reads it; empty text when none came.
 test::MessageBoxSeen TakeMessageBox(const VelloranRun& run, DWORD timeoutMs) {
   HWND box = nullptr;
@@ -161,13 +152,7 @@ TEST(SeveralAddresses, ClosingDuringALaterTryEndsTheProgramAtOnce) {
   LoopbackServer stalled({Stalled()});
   VelloranRun run;
   ASSERT_TRUE(run.Start("--list-url " + RefusedUrl() + " --list-url " + stalled.Url("/list.php")));
-  ASSERT_TRUE(test::WaitUntil(
-      [&] {
-        const Texts texts = run.StatusTexts();
-        return !texts.empty() && IsByteCount(texts.back().text);
-      },
-      20000))
-      << Joined(run.StatusTexts());
+  ASSERT_TRUE(WaitForByteCount(run)) << Joined(run.StatusTexts());
   const DWORD start = GetTickCount();
   run.Close();
   DWORD exitCode = 1;
@@ -313,12 +298,7 @@ TEST(ListFiles, ADropDuringARefreshIsRefused) {
   ASSERT_TRUE(run.Start("--list-url " + site.Url("/list.php")));
   ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
   run.ClickRefresh();
-  ASSERT_TRUE(test::WaitUntil(
-      [&] {
-        const Texts texts = run.StatusTexts();
-        return !texts.empty() && IsByteCount(texts.back().text);
-      },
-      20000));
+  ASSERT_TRUE(WaitForByteCount(run));
   ASSERT_TRUE(run.DropFiles({page}));
   test::MessageBoxSeen box = TakeMessageBox(run, 10000);
   EXPECT_EQ(box.text, "A refresh is under way; load the list from a file once it has ended.");

@@ -33,16 +33,6 @@ LoopbackReply SlowPage(int pieces, int delayMs) {
   return reply;
 }
 
-// Until the download is under way: its last text is a byte count.
-bool WaitForByteCount(const VelloranRun& run) {
-  return test::WaitUntil(
-      [&] {
-        auto texts = run.StatusTexts();
-        return !texts.empty() && IsByteCount(texts.back().text);
-      },
-      20000);
-}
-
 HWND GridWindow(const VelloranRun& run) {
   return FindWindowExA(run.Window(), nullptr, "VelloranGrid", nullptr);
 }
@@ -182,15 +172,6 @@ void ExpectFailedRefresh(const Failure& failure) {
 
 LoopbackReply ClosedAtOnce() {
   LoopbackReply reply;
-  return reply;
-}
-
-// A third of the page, then silence far longer than the program waits.
-LoopbackReply Stalled() {
-  LoopbackReply reply;
-  reply.head = Ok(Page) + Page.substr(0, Page.size() / 3);
-  reply.chunks = {Page.substr(Page.size() / 3)};
-  reply.delayMs = 45000;
   return reply;
 }
 

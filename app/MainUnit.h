@@ -18,6 +18,7 @@
 
 namespace velloran {
 
+class ServerCheck;
 class TStallWatch;
 
 class TForm1 : public TForm {
@@ -90,6 +91,10 @@ class TForm1 : public TForm {
   void GridContextPopup(int screenX, int screenY);
   // The server check's commands (app/ServerCheckCommands.cpp).
   void AddServerCheckItems(TPopupMenu& menu);
+  void CheckServers();
+  void StopServerCheck();
+  void SelectServersThatAnswered();
+  void CopySelectedRows();
   // Loading a list from a file (app/ListFileCommands.cpp).
   void AddListFileItems(TPopupMenu& menu);
   // Every way that puts a new list into the grid calls this afterwards:
@@ -105,6 +110,15 @@ class TForm1 : public TForm {
   std::string CachePath() const;
 
   void CreateClient();
+
+  // The server check, made when first used.
+  struct ServerCheckState;
+  struct ServerCheckStateDeleter {
+    void operator()(ServerCheckState* state) const;
+  };
+  ServerCheck& TheServerCheck();
+  void ShowCheckProgress();
+  std::unique_ptr<ServerCheckState, ServerCheckStateDeleter> serverCheck_;
 
   const std::string listUrl_;
   std::unique_ptr<TStallWatch> stallWatch_;

@@ -4,10 +4,16 @@
 // only can't be read reliably from outside. Each text goes as one line,
 // "1" or "0", a tab and the text, to the file that the environment variable
 // VELLORAN_STATUS_LOG of the hooked process names.
+//
+// It also answers a test's question about a shortcut menu that the thread
+// shows, which Wine lets no other process read: see tests/support/MenuDriver.h.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+
+#include "tests/support/MenuDriver.h"
+#include "tests/support/MenuItemsText.h"
 
 namespace {
 
@@ -38,6 +44,19 @@ void Record(HWND statusBar, const char* text) {
   CloseHandle(file);
 }
 
+// Sends the items of the menu that MenuWindow shows to the test's Reply window.
+void ReportMenuItems(HWND menuWindow, HWND reply) {
+  constexpr UINT MN_GETHMENU_MESSAGE = 0x01E1;
+  auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU_MESSAGE, 0, 0));
+  std::string text = menu ? velloran::test::MenuItemsText(menu) : std::string();
+  COPYDATASTRUCT data{};
+  data.cbData = static_cast<DWORD>(text.size());
+  data.lpData = text.data();
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(menuWindow),
+                      reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000, &result);
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
@@ -47,6 +66,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     if (sent->message == SB_SETTEXTA && LOBYTE(LOWORD(sent->wParam)) == 0 &&
         IsStatusBar(sent->hwnd))
       Record(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
+    else if (sent->message == RegisterWindowMessageA(velloran::test::MenuItemsMessageName))
+      ReportMenuItems(sent->hwnd, reinterpret_cast<HWND>(sent->wParam));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

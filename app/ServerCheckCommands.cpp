@@ -33,8 +33,11 @@ std::string ProgressText(const ServerCheck& check) {
   if (check.Running())
     return "Checking servers... " + std::to_string(check.Done()) + " of " +
            std::to_string(check.Total()) + ", " + std::to_string(check.Answered()) + " answered";
-  // After a stop, of the rows whose check had ended.
-  return std::to_string(check.Answered()) + " of " + std::to_string(check.Done()) +
+  if (check.Done() < check.Total())
+    return "Checking stopped: " + std::to_string(check.Done()) + " of " +
+           std::to_string(check.Total()) + " checked, " + std::to_string(check.Answered()) +
+           " answered";
+  return std::to_string(check.Answered()) + " of " + std::to_string(check.Total()) +
          " servers answered";
 }
 

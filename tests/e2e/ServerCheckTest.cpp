@@ -4,6 +4,7 @@
 // answers) and one row without a dotted address.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -289,6 +290,45 @@ TEST_F(ServerCheckRun, StopAndTheKeyboardsWaysToTheMenu) {
   run.Close();
   EXPECT_TRUE(run.WaitForExit(3000));
   EXPECT_EQ(run.CacheBytes(), cacheBefore);
+}
+
+// User and kernel time of a process so far, in milliseconds.
+double CpuMs(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  auto ms = [](const FILETIME& time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 10000.0;
+  };
+  return ms(kernel) + ms(user);
+}
+
+TEST_F(ServerCheckRun, ACheckOfSilentServersCostsAboutWhatAnIdleWindowCosts) {
+  Listeners listeners;
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 32; ++i)
+    rows.push_back({std::to_string(1000 + i), "127.0.0.1",
+                    std::to_string(listeners.silent.Port()), "Net", "1", "2", "3"});
+  ASSERT_NO_FATAL_FAILURE(StartWith(rows));
+  const DWORD idleStart = GetTickCount();
+  const double idleCpuStart = CpuMs(run.Process());
+  WaitUntil([] { return false; }, 2000);
+  const double idleRate = (CpuMs(run.Process()) - idleCpuStart) / (GetTickCount() - idleStart);
+
+  ASSERT_TRUE(Choose("Check servers"));
+  const double checkCpuStart = CpuMs(run.Process());
+  const DWORD checkStart = GetTickCount();
+  ASSERT_TRUE(run.WaitForStatus("0 of 32 servers answered", 15000));
+  const DWORD checkMs = GetTickCount() - checkStart;
+  const double checkCpu = CpuMs(run.Process()) - checkCpuStart;
+  std::printf(
+      "idle: %.1f ms of CPU per second; check of 32 silent servers: %.1f ms of CPU in %lu ms "
+      "(%.1f ms per second)\n",
+      idleRate * 1000, checkCpu, checkMs, checkCpu * 1000 / checkMs);
+  // The check sleeps in the message loop like the idle window: any more than
+  // a twentieth of a core would be a wait that spins.
+  EXPECT_LT(checkCpu * 1000 / checkMs, idleRate * 1000 + 50);
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
 }
 
 }  // namespace

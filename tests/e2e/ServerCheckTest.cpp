@@ -209,6 +209,22 @@ TEST_F(ServerCheckRun, ChecksMarksSelectsAndAddsOnlyTheServersThatAnswered) {
   }
   EXPECT_GT(looks[4].blackText, 10) << Describe(looks[4]);
 
+  // The marks follow their rows through a sort: Server descending, then back.
+  auto clickServerHeader = [&] {
+    PostMessageA(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 8));
+    PostMessageA(grid, WM_LBUTTONUP, 0, MAKELPARAM(100, 8));
+  };
+  clickServerHeader();
+  clickServerHeader();
+  looks = LooksOnceShown([](const auto& rows) { return rows[3].blackText > 10; });
+  for (int grey : {1, 2, 4})  // delta, charlie, alpha
+    EXPECT_GT(looks[grey].greyText, 10) << "sorted " << grey << ": " << Describe(looks[grey]);
+  EXPECT_GT(looks[3].blackText, 10) << "bravo: " << Describe(looks[3]);
+  EXPECT_EQ(looks[3].greyText, 0) << "bravo: " << Describe(looks[3]);
+  clickServerHeader();
+  looks = LooksOnceShown([](const auto& rows) { return rows[1].blackText > 10; });
+  EXPECT_GT(looks[2].greyText, 10) << "charlie: " << Describe(looks[2]);
+
   // The two that answered go to the top, in their order, selected; Copy shows it.
   ASSERT_TRUE(Choose("Select servers that answered"));
   ASSERT_TRUE(Choose("Copy"));
@@ -306,8 +322,8 @@ TEST_F(ServerCheckRun, ACheckOfSilentServersCostsAboutWhatAnIdleWindowCosts) {
   Listeners listeners;
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 32; ++i)
-    rows.push_back({std::to_string(1000 + i), "127.0.0.1",
-                    std::to_string(listeners.silent.Port()), "Net", "1", "2", "3"});
+    rows.push_back({std::to_string(1000 + i), "127.0.0.1", std::to_string(listeners.silent.Port()),
+                    "Net", "1", "2", "3"});
   ASSERT_NO_FATAL_FAILURE(StartWith(rows));
   const DWORD idleStart = GetTickCount();
   const double idleCpuStart = CpuMs(run.Process());

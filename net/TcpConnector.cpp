@@ -34,7 +34,7 @@ TTcpConnector::TTcpConnector(TApplication* application)
 
 TTcpConnector::~TTcpConnector() {
   KillTimer(window_.Handle(), WakeTimer);
-  // The sockets close before the window goes (members go in reverse order).
+  // The sockets close here, before the window and the socket library go.
   attempts_.clear();
 }
 

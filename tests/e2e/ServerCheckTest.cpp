@@ -55,15 +55,16 @@ std::string RowText(const std::vector<std::string>& row) {
 
 class ServerCheckRun : public ::testing::Test {
  protected:
-  void StartWith(const std::vector<std::vector<std::string>>& rows) {
+  void StartWith(const std::vector<std::vector<std::string>>& rows,
+                 const std::string& listUrl = "http://127.0.0.1:1/list.php") {
     MemoryCellTable table;
     table.SetRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < table.RowCount(); ++r)
       for (int c = 0; c < 7; ++c) table.SetCell(c, r, rows[r][c]);
     SaveGridFile(table, run.CachePath());
     cacheBefore = run.CacheBytes();
-    // No refresh starts: a cache is there. The address only makes sure.
-    ASSERT_TRUE(run.Start("--list-url http://127.0.0.1:1/list.php"));
+    // No refresh starts by itself: a cache is there.
+    ASSERT_TRUE(run.Start("--list-url " + listUrl));
     grid = FindWindowExA(run.Window(), nullptr, "VelloranGrid", nullptr);
     ASSERT_NE(grid, nullptr);
     ASSERT_TRUE(run.WaitForStatus(std::to_string(rows.size()) + " servers", 10000));
@@ -306,6 +307,61 @@ TEST_F(ServerCheckRun, StopAndTheKeyboardsWaysToTheMenu) {
   run.Close();
   EXPECT_TRUE(run.WaitForExit(3000));
   EXPECT_EQ(run.CacheBytes(), cacheBefore);
+}
+
+// A list page of two servers, sent in four parts a quarter second apart,
+// so that the refresh takes a second or so.
+test::LoopbackReply SlowListPage() {
+  std::string page =
+      "<html><body><table><tr><th>Server</th><th>IP</th><th>Port</th>"
+      "<th>Network</th><th>Users</th><th>Files</th><th>Gigabytes</th></tr>";
+  for (const char* server : {"new one", "new two"}) {
+    page += "<tr><td>";
+    page += server;
+    page += "</td><td>127.0.0.1</td><td>1</td><td>Net</td><td>1</td><td>2</td><td>3</td></tr>";
+  }
+  page += "</table><p>Privacy Policy</p></body></html>";
+  test::LoopbackReply reply;
+  reply.head = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+  const std::size_t part = page.size() / 4 + 1;
+  for (std::size_t at = 0; at < page.size(); at += part)
+    reply.chunks.push_back(page.substr(at, part));
+  reply.delayMs = 250;
+  return reply;
+}
+
+// A refresh has the status bar while it runs, and the new list it brings
+// ends the check and drops the marks of the old rows.
+TEST_F(ServerCheckRun, ARefreshDuringACheckReplacesTheRowsAndEndsTheCheck) {
+  Listeners listeners;
+  test::LoopbackServer site({SlowListPage()});
+  ASSERT_NO_FATAL_FAILURE(StartWith(CheckRows(listeners), site.Url("/list.php")));
+  ASSERT_TRUE(Choose("Check servers"));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return run.StatusTexts().back().text == "Checking servers... 4 of 5, 2 answered"; },
+      10000));
+  const std::size_t before = run.StatusTexts().size();
+  run.ClickRefresh();
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(run.Panel()); }, 5000));
+  const std::vector<PopupMenuItem> during = MenuItems();
+  ASSERT_FALSE(during.empty());
+  EXPECT_EQ(during[0], (PopupMenuItem{"Check servers", false, false}));
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 15000));
+  // Past the silent server's five seconds: nothing of the check comes back.
+  WaitUntil([] { return false; }, 5500);
+  const std::vector<test::StatusText> texts = run.StatusTexts();
+  EXPECT_EQ(texts.back().text, "2 servers");
+  for (std::size_t i = before; i < texts.size(); ++i)
+    EXPECT_EQ(texts[i].text.find("answered"), std::string::npos) << texts[i].text;
+  EXPECT_EQ(MenuItems(), (std::vector<PopupMenuItem>{{"Check servers", true, false},
+                                                     {"Select servers that answered", false, false},
+                                                     {"", false, true},
+                                                     {"Copy", true, false}}));
+  const std::vector<test::RowLook> looks = test::ReadRowLooks(grid, 2);
+  EXPECT_EQ(looks[1].greyText, 0) << Describe(looks[1]);
+  EXPECT_GT(looks[1].blackText, 10) << Describe(looks[1]);
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
 }
 
 // User and kernel time of a process so far, in milliseconds.

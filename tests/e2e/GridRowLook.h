@@ -10,6 +10,8 @@
 
 namespace velloran::test {
 
+// A grey row has some hundred grey pixels and no black ones; a row in the
+// normal colours may have a few grey ones where the system smooths its text.
 struct RowLook {
   int blackText = 0;     // pixels of the normal text colour
   int greyText = 0;      // clGray, the text of rows that did not answer

@@ -68,6 +68,8 @@ class ServerCheckRun : public ::testing::Test {
     grid = FindWindowExA(run.Window(), nullptr, "VelloranGrid", nullptr);
     ASSERT_NE(grid, nullptr);
     ASSERT_TRUE(run.WaitForStatus(std::to_string(rows.size()) + " servers", 10000));
+    // A right click's menu shows at the mouse: in the corner, clear of the rows.
+    SetCursorPos(0, 0);
   }
 
   // Opens the grid's shortcut menu with a right click on the first row.
@@ -187,7 +189,7 @@ TEST_F(ServerCheckRun, ChecksMarksSelectsAndAddsOnlyTheServersThatAnswered) {
   std::vector<test::RowLook> looks =
       LooksOnceShown([](const auto& rows) { return rows[2].checkingBand > 1000; });
   EXPECT_GT(looks[2].checkingBand, 1000) << Describe(looks[2]);
-  EXPECT_EQ(looks[2].greyText, 0) << Describe(looks[2]);
+  EXPECT_LT(looks[2].greyText, 10) << Describe(looks[2]);
 
   ASSERT_TRUE(run.WaitForStatus("2 of 5 servers answered", 10000));
   const std::vector<std::string> texts = CheckTexts();
@@ -202,7 +204,7 @@ TEST_F(ServerCheckRun, ChecksMarksSelectsAndAddsOnlyTheServersThatAnswered) {
   looks = LooksOnceShown([](const auto& rows) { return rows[2].checkingBand == 0; });
   EXPECT_GT(looks[0].silverText, 10) << Describe(looks[0]);
   EXPECT_GT(looks[1].blackText, 10) << Describe(looks[1]);
-  EXPECT_EQ(looks[1].greyText, 0) << Describe(looks[1]);
+  EXPECT_LT(looks[1].greyText, 10) << Describe(looks[1]);
   for (int grey : {2, 3}) {
     EXPECT_GT(looks[grey].greyText, 10) << grey << ": " << Describe(looks[grey]);
     EXPECT_EQ(looks[grey].blackText, 0) << grey << ": " << Describe(looks[grey]);
@@ -221,7 +223,7 @@ TEST_F(ServerCheckRun, ChecksMarksSelectsAndAddsOnlyTheServersThatAnswered) {
   for (int grey : {1, 2, 4})  // delta, charlie, alpha
     EXPECT_GT(looks[grey].greyText, 10) << "sorted " << grey << ": " << Describe(looks[grey]);
   EXPECT_GT(looks[3].blackText, 10) << "bravo: " << Describe(looks[3]);
-  EXPECT_EQ(looks[3].greyText, 0) << "bravo: " << Describe(looks[3]);
+  EXPECT_LT(looks[3].greyText, 10) << "bravo: " << Describe(looks[3]);
   clickServerHeader();
   looks = LooksOnceShown([](const auto& rows) { return rows[1].blackText > 10; });
   EXPECT_GT(looks[2].greyText, 10) << "charlie: " << Describe(looks[2]);
@@ -285,6 +287,14 @@ TEST_F(ServerCheckRun, StopAndTheKeyboardsWaysToTheMenu) {
     HWND menu = test::WaitForPopupMenu(run.Id());
     ASSERT_NE(menu, nullptr) << "no menu for key " << keys.back();
     EXPECT_EQ(test::PopupMenuCaptions(menu).front(), "Check servers");
+    // At the focused cell (row 3), not at the screen's corner where (-1, -1) would put it.
+    RECT shown{};
+    RECT cells{};
+    GetWindowRect(menu, &shown);
+    GetWindowRect(grid, &cells);
+    EXPECT_GE(shown.left, cells.left) << keys.back();
+    EXPECT_GE(shown.top, cells.top + 17 * 4 - 4) << keys.back();
+    EXPECT_LE(shown.top, cells.top + 17 * 4 + 4) << keys.back();
     if (keys.back() == VK_APPS)
       ASSERT_TRUE(test::ChooseMenuItem(menu, "Check servers"));
     else
@@ -297,9 +307,10 @@ TEST_F(ServerCheckRun, StopAndTheKeyboardsWaysToTheMenu) {
       << run.StatusTexts().back().text;
   ASSERT_TRUE(Choose("Stop checking"));
   EXPECT_TRUE(run.WaitForStatus("Checking stopped: 0 of 2 checked, 0 answered", 5000));
+  // Both selected rows in the selection's colour again, the menu's trace gone.
   const std::vector<test::RowLook> looks = LooksOnceShown(
-      [](const auto& rows) { return rows[2].checkingBand == 0 && rows[3].checkingBand == 0; });
-  for (int row : {2, 3}) EXPECT_EQ(looks[row].greyText, 0) << row << ": " << Describe(looks[row]);
+      [](const auto& rows) { return rows[2].selection > 2000 && rows[3].selection > 2000; });
+  for (int row : {2, 3}) EXPECT_LT(looks[row].greyText, 10) << row << ": " << Describe(looks[row]);
 
   // Closing during a check ends the program at once.
   ASSERT_TRUE(Choose("Check servers"));
@@ -358,7 +369,7 @@ TEST_F(ServerCheckRun, ARefreshDuringACheckReplacesTheRowsAndEndsTheCheck) {
                                                      {"", false, true},
                                                      {"Copy", true, false}}));
   const std::vector<test::RowLook> looks = test::ReadRowLooks(grid, 2);
-  EXPECT_EQ(looks[1].greyText, 0) << Describe(looks[1]);
+  EXPECT_LT(looks[1].greyText, 10) << Describe(looks[1]);
   EXPECT_GT(looks[1].blackText, 10) << Describe(looks[1]);
   run.Close();
   EXPECT_TRUE(run.WaitForExit(10000));

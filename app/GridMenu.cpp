@@ -8,6 +8,8 @@ namespace velloran {
 void TForm1::GridContextPopup(int screenX, int screenY) {
   TPopupMenu menu;
   AddServerCheckItems(menu);
+  // The list's own commands apart from those that bring another list.
+  if (!menu.Empty()) menu.AddSeparator();
   AddListFileItems(menu);
   if (menu.Empty()) return;
   menu.Popup(Handle(), screenX, screenY);

@@ -79,6 +79,8 @@ TForm1::TForm1(TComponent* owner, ListSources sources)
 }
 
 TForm1::~TForm1() {
+  // The check's sockets and window first: nothing of it reaches the controls.
+  serverCheck_.reset();
   // The controls go before the grid they show.
   DestroyComponents();
 }
@@ -241,6 +243,8 @@ class RunWindow final : public AddServersWindow {
 }  // namespace
 
 void TForm1::ClickAddServer() {
+  // The run owns the status bar from here.
+  StopServerCheck();
   // The run handles the window's messages while it waits: the lower panel
   // stays disabled meanwhile, so that neither a second run nor a refresh
   // starts inside it, and the grid too, so that no sort reorders its rows.

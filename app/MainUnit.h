@@ -20,6 +20,7 @@
 
 namespace velloran {
 
+class ServerCheck;
 class TStallWatch;
 
 class TForm1 : public TForm {
@@ -93,6 +94,10 @@ class TForm1 : public TForm {
   void GridContextPopup(int screenX, int screenY);
   // The server check's commands (app/ServerCheckCommands.cpp).
   void AddServerCheckItems(TPopupMenu& menu);
+  void CheckServers();
+  void StopServerCheck();
+  void SelectServersThatAnswered();
+  void CopySelectedRows();
   // Loading a list from a file (app/ListFileCommands.cpp): from the menu, a
   // drop on the window or the command line. Of several files the first that
   // holds a list is taken.
@@ -120,6 +125,15 @@ class TForm1 : public TForm {
   // Shows why a list can't be loaded now, if it can't.
   bool ListLoadRefused();
   void LoadListFile(const std::string& path);
+
+  // The server check, made when first used.
+  struct ServerCheckState;
+  struct ServerCheckStateDeleter {
+    void operator()(ServerCheckState* state) const;
+  };
+  ServerCheck& TheServerCheck();
+  void ShowCheckProgress();
+  std::unique_ptr<ServerCheckState, ServerCheckStateDeleter> serverCheck_;
 
   const std::vector<std::string> listUrls_;
   const std::vector<std::string> listFiles_;

@@ -335,6 +335,15 @@ void TKStringGrid::QuickSort(int left, int right) {
   }
 }
 
+int TKStringGrid::MoveRowsToTop(const std::function<bool(int storedRow)>& first) {
+  CheckNotSorting();
+  HideEditor();
+  std::vector<int>& order = columns_.rowStore_;
+  const auto split = std::stable_partition(order.begin(), order.end(), first);
+  Invalidate();
+  return static_cast<int>(split - order.begin());
+}
+
 void TKStringGrid::Sort() {
   CheckNotSorting();
   // What was typed belongs to the row under the editor now, not to the one

@@ -78,6 +78,10 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void SetSelection(const TGridRect& selection);
 
   void Sort();
+  // Moves the rows for which First holds to the top, keeping the order within
+  // both groups; returns how many there are. First is asked with each row's
+  // StoredRow, the identity that travels with a row through every sort.
+  int MoveRowsToTop(const std::function<bool(int storedRow)>& first);
 
   // Properties.
   TColor ActiveHeaderColor() const { return activeHeaderColor_; }
@@ -150,8 +154,12 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   // Runs the cell-selection hook again for the focused column.
   void ReselectCell(int gridRow);
   void ForgetColumn(TKGridColumn* column);
-  // The index of data row Row in the columns' cell stores.
+  // The index of data row Row in the columns' cell stores. It stays with the
+  // row through sorts and moves; it may change when rows are inserted or
+  // deleted, and it is used again by a later row once its row is gone.
   int StoredRow(int row) const { return columns_.StoredRow(row); }
+  // One more than the largest StoredRow.
+  int StoredRowCount() const { return columns_.StoreSize(); }
   bool Sorting() const { return sortedColumns_ != nullptr; }
   // Raises EKGridError while a sort runs (see the top of this header).
   void CheckNotSorting() const;

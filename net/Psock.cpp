@@ -16,8 +16,8 @@ constexpr const char* SocketWindowClass = "PsockWindowClass";
 constexpr const char* TimerWindowClass = "TmrWindowClass";
 constexpr UINT_PTR TimerId = 1;
 
-// How many live components use the socket library; the library is started
-// with the first and stopped with the last.
+// How many live users the socket library has; it is started with the first
+// and stopped with the last.
 int& LibraryUsers() {
   static int users = 0;
   return users;
@@ -195,13 +195,31 @@ TPowersock::~TPowersock() {
   StatusMessage(4, "Request Close Socket");
   connected_ = false;
   socket_.reset();
+  ReleaseWinsock();
+}
+
+bool AcquireWinsock(WSADATA& data) {
+  if (++LibraryUsers() != 1) return false;
+  WSAStartup(MAKEWORD(1, 1), &data);
+  return true;
+}
+
+void ReleaseWinsock() {
   if (--LibraryUsers() == 0) WSACleanup();
+}
+
+TWinsockUse::TWinsockUse() {
+  WSADATA data{};
+  AcquireWinsock(data);
+}
+
+TWinsockUse::~TWinsockUse() {
+  ReleaseWinsock();
 }
 
 void TPowersock::InitWinsock() {
   StatusMessage(8, "Initializing Winsock");
-  if (++LibraryUsers() == 1) {
-    WSAStartup(MAKEWORD(1, 1), &wsaData_);
+  if (AcquireWinsock(wsaData_)) {
     wsaInfo_.Add("Version= " + VersionText(wsaData_.wVersion));
     wsaInfo_.Add("High Version= " + VersionText(wsaData_.wHighVersion));
     wsaInfo_.Add(std::string("Description= ") + wsaData_.szDescription);
@@ -212,7 +230,7 @@ void TPowersock::InitWinsock() {
   try {
     OpenSocket(true);
   } catch (const Exception&) {
-    if (--LibraryUsers() == 0) WSACleanup();
+    ReleaseWinsock();
     throw ESockError("Initializaton of windows sockets failed");
   }
 }

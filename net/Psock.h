@@ -78,6 +78,20 @@ class TThreadTimer : public TComponent {
   bool enabled_ = true;
 };
 
+// The process's users of the socket library share one start-up: the first
+// to come starts it (and gets its facts in Data: true), the last to go stops it.
+bool AcquireWinsock(WSADATA& data);
+void ReleaseWinsock();
+
+// One use of the socket library for as long as it lives.
+class TWinsockUse {
+ public:
+  TWinsockUse();
+  ~TWinsockUse();
+  TWinsockUse(const TWinsockUse&) = delete;
+  TWinsockUse& operator=(const TWinsockUse&) = delete;
+};
+
 struct SocketTraits {
   using Handle = SOCKET;
   static constexpr Handle Invalid() { return INVALID_SOCKET; }

@@ -395,5 +395,33 @@ TEST_F(ServerGridTest, SortedInputOf100000RowsDoesNotExhaustTheStack) {
   EXPECT_EQ(grid.Cells(4, 99999), "0");
 }
 
+TEST_F(ServerGridTest, StoredRowsTravelWithTheirRowsAndMoveToTheTopInOrder) {
+  Fill({{"d"}, {"b"}, {"e"}, {"a"}, {"c"}});
+  auto idOf = [this](const std::string& server) {
+    for (int r = 0; r < grid.RowCount(); ++r)
+      if (grid.Cells(0, r) == server) return grid.StoredRow(r);
+    return -1;
+  };
+  const int a = idOf("a"), c = idOf("c"), e = idOf("e");
+  EXPECT_EQ(grid.StoredRowCount(), 5);
+  ClickHeader(ServerX);
+  ASSERT_EQ(Column(0), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+  EXPECT_EQ(grid.StoredRow(0), a);
+  EXPECT_EQ(grid.StoredRow(2), c);
+  EXPECT_EQ(grid.StoredRow(4), e);
+
+  // e and c to the top, in the order they are in.
+  const int moved = grid.MoveRowsToTop([&](int stored) { return stored == e || stored == c; });
+  EXPECT_EQ(moved, 2);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"c", "e", "a", "b", "d"}));
+  EXPECT_EQ(grid.StoredRow(1), e);
+  EXPECT_EQ(grid.MoveRowsToTop([](int) { return false; }), 0);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"c", "e", "a", "b", "d"}));
+  grid.OnCompareRows = [&](const TKGridColumnList&, int, int, int&) {
+    EXPECT_THROW(grid.MoveRowsToTop([](int) { return true; }), EKGridError);
+  };
+  ClickHeader(ServerX);
+}
+
 }  // namespace
 }  // namespace velloran

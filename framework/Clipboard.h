@@ -1,0 +1,18 @@
+#pragma once
+// Putting text on the system clipboard.
+
+#include <windows.h>
+
+#include <string>
+
+namespace velloran {
+
+// Replaces the clipboard's content with Text (8-bit, in the system code
+// page), owned by Owner. It goes as CF_TEXT and, converted from that same
+// code page, as CF_UNICODETEXT: left to itself the system would make the
+// Unicode form by the code page of the keyboard layout active now, which
+// is not always the one the text is in. Raises Exception when the clipboard
+// can't be had.
+void SetClipboardText(HWND owner, const std::string& text);
+
+}  // namespace velloran

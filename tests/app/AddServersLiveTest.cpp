@@ -120,18 +120,8 @@ class LiveAddServers : public ::testing::Test {
   // Starts the stand-in with the given settings and waits until its window shows.
   void StartStandin(const std::map<std::string, std::string>& settings = {}) {
     standin.reset();
-    const std::string ready = "VelloranStandinReady" + std::to_string(GetCurrentProcessId());
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
-    ASSERT_NE(event, nullptr);
-    SetEnvironmentVariableA("WINMX_STANDIN_LOG", logPath.c_str());
-    SetEnvironmentVariableA("WINMX_STANDIN_READY_EVENT", ready.c_str());
-    // A stand-in left behind by a crashed test goes by itself.
-    SetEnvironmentVariableA("WINMX_STANDIN_LIFETIME_MS", "120000");
-    for (const auto& [name, value] : settings) SetEnvironmentVariableA(name.c_str(), value.c_str());
-    standin = std::make_unique<test::ChildProcess>(test::QuotedProgramPath("winmx-standin.exe"));
-    DWORD waited = WaitForSingleObject(event, 20000);
-    CloseHandle(event);
-    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the stand-in did not start";
+    standin = test::StartWinmxStandin(logPath, settings);
+    ASSERT_TRUE(standin) << "the stand-in did not start";
   }
 
   AddServersOutcome Run() {

@@ -278,14 +278,8 @@ TEST_F(StartWithCache, AddServersClickedFromOutsideFillsWinMXsForm) {
       "7\r\n2\r\none.example\r\ntwo.example\r\n1.1.1.1\r\n2.2.2.2\r\n8888\r\n7777\r\n"
       "Net One\r\nn/a\r\n");
   std::string log = folder + "entries.log";
-  std::string ready = "VelloranStandinReady" + std::to_string(GetCurrentProcessId());
-  HANDLE readyEvent = CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
-  SetEnvironmentVariableA("WINMX_STANDIN_LOG", log.c_str());
-  SetEnvironmentVariableA("WINMX_STANDIN_READY_EVENT", ready.c_str());
-  SetEnvironmentVariableA("WINMX_STANDIN_LIFETIME_MS", "60000");
-  test::ChildProcess standin(test::QuotedProgramPath("winmx-standin.exe"));
-  ASSERT_EQ(WaitForSingleObject(readyEvent, 20000), WAIT_OBJECT_0);
-  CloseHandle(readyEvent);
+  auto standin = test::StartWinmxStandin(log);
+  ASSERT_TRUE(standin);
 
   HWND window = Start();
   ASSERT_NE(window, nullptr);

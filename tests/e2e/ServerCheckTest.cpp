@@ -248,14 +248,8 @@ TEST_F(ServerCheckRun, ChecksMarksSelectsAndAddsOnlyTheServersThatAnswered) {
   // "Add servers" with "Add selected servers only" types exactly those two.
   const std::string log = run.Folder() + "entries.log";
   DeleteFileA(log.c_str());  // the folder's name may be an earlier run's
-  const std::string ready = "VelloranCheckStandin" + std::to_string(GetCurrentProcessId());
-  HANDLE readyEvent = CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
-  SetEnvironmentVariableA("WINMX_STANDIN_LOG", log.c_str());
-  SetEnvironmentVariableA("WINMX_STANDIN_READY_EVENT", ready.c_str());
-  SetEnvironmentVariableA("WINMX_STANDIN_LIFETIME_MS", "60000");
-  test::ChildProcess standin(test::QuotedProgramPath("winmx-standin.exe"));
-  ASSERT_EQ(WaitForSingleObject(readyEvent, 20000), WAIT_OBJECT_0);
-  CloseHandle(readyEvent);
+  auto standin = test::StartWinmxStandin(log);
+  ASSERT_TRUE(standin);
   SendMessageA(run.PanelChild("Edit", 186, 44), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tester"));
   SendMessageA(run.PanelChild("Button", 320, 40), BM_CLICK, 0, 0);
   PostMessageA(run.PanelChild("Button", 0, 0), BM_CLICK, 0, 0);

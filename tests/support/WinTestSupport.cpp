@@ -1,5 +1,7 @@
 #include "tests/support/WinTestSupport.h"
 
+#include "framework/Handles.h"
+
 #include <fstream>
 #include <stdexcept>
 
@@ -22,6 +24,20 @@ std::string QuotedProgramPath(const std::string& fileName) {
   std::string quoted = "\"";
   quoted.append(ExeDirectory()).append(fileName).append("\"");
   return quoted;
+}
+
+std::unique_ptr<ChildProcess> StartWinmxStandin(
+    const std::string& logPath, const std::map<std::string, std::string>& settings) {
+  const std::string ready = "VelloranStandinReady" + std::to_string(GetCurrentProcessId());
+  UniqueKernelHandle event(CreateEventA(nullptr, TRUE, FALSE, ready.c_str()));
+  if (!event) return nullptr;
+  SetEnvironmentVariableA("WINMX_STANDIN_LOG", logPath.c_str());
+  SetEnvironmentVariableA("WINMX_STANDIN_READY_EVENT", ready.c_str());
+  SetEnvironmentVariableA("WINMX_STANDIN_LIFETIME_MS", "120000");
+  for (const auto& [name, value] : settings) SetEnvironmentVariableA(name.c_str(), value.c_str());
+  auto standin = std::make_unique<ChildProcess>(QuotedProgramPath("winmx-standin.exe"));
+  if (WaitForSingleObject(event.get(), 20000) != WAIT_OBJECT_0) return nullptr;
+  return standin;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

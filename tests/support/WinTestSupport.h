@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,13 @@ class ChildProcess {
  private:
   PROCESS_INFORMATION info_{};
 };
+
+// The WinMX stand-in (winmx-standin.exe beside the test program) writing the
+// entries it is given to LogPath, with Settings as further environment
+// variables; returns once its window shows, or null when it did not within
+// 20 seconds. It ends by itself after two minutes, should a test crash.
+std::unique_ptr<ChildProcess> StartWinmxStandin(
+    const std::string& logPath, const std::map<std::string, std::string>& settings = {});
 
 // The first visible top-level window of process Pid whose caption is exactly Caption.
 HWND FindTopLevelWindow(DWORD pid, const std::string& caption);

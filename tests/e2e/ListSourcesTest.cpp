@@ -364,7 +364,8 @@ TEST(ListFiles, FromTheShortcutMenusOpenDialog) {
   ASSERT_TRUE(ChooseLoadFromFile(run));
   HWND dialog = nullptr;
   ASSERT_TRUE(test::WaitUntil([&] { return (dialog = test::FindMessageBox(run.Id())) != nullptr; },
-                              OpenDialogLimitMs));
+                              OpenDialogLimitMs))
+      << test::DescribeWindows(run.Id()) << Joined(run.StatusTexts());
   ASSERT_TRUE(test::WaitUntil([&] { return FileNameField(dialog) != nullptr; }, 5000));
   EXPECT_EQ(FileTypes(dialog),
             (std::vector<std::string>{"List pages (*.htm;*.html)", "Cache files (*.grd)",
@@ -378,7 +379,8 @@ TEST(ListFiles, FromTheShortcutMenusOpenDialog) {
   // A page picked: loaded as a download's.
   ASSERT_TRUE(ChooseLoadFromFile(run));
   ASSERT_TRUE(test::WaitUntil([&] { return (dialog = test::FindMessageBox(run.Id())) != nullptr; },
-                              OpenDialogLimitMs));
+                              OpenDialogLimitMs))
+      << test::DescribeWindows(run.Id()) << Joined(run.StatusTexts());
   HWND field = nullptr;
   ASSERT_TRUE(test::WaitUntil([&] { return (field = FileNameField(dialog)) != nullptr; }, 5000));
   SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(page.c_str()));

@@ -1,5 +1,7 @@
 #include "tests/support/MenuDriver.h"
 
+#include <algorithm>
+
 #include "tests/support/MenuItemsText.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -74,8 +76,12 @@ HWND WaitForPopupMenu(DWORD pid, DWORD timeoutMs) {
   return search.found;
 }
 
-std::vector<PopupMenuItem> ParseMenuItemsText(const std::string& text) {
-  std::vector<PopupMenuItem> items;
+namespace {
+
+// The lines of a menu's text; the highlighted one's position, or -1.
+std::vector<std::string> MenuLines(const std::string& text, int* highlighted = nullptr) {
+  std::vector<std::string> lines;
+  if (highlighted) *highlighted = -1;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -83,6 +89,34 @@ std::vector<PopupMenuItem> ParseMenuItemsText(const std::string& text) {
     std::string line = text.substr(start, end - start);
     start = end + 1;
     if (line.empty()) continue;
+    if (line[0] == '*') {
+      if (highlighted) *highlighted = static_cast<int>(lines.size());
+      line.erase(0, 1);
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string ItemsText(HWND menuWindow) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(menuWindow, &owner);
+  if (owner != GetCurrentProcessId()) return ItemsTextFromOtherProcess(menuWindow);
+  auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU_MESSAGE, 0, 0));
+  return menu ? MenuItemsText(menu) : std::string();
+}
+
+int HighlightedItem(HWND menuWindow) {
+  int highlighted = -1;
+  MenuLines(ItemsText(menuWindow), &highlighted);
+  return highlighted;
+}
+
+}  // namespace
+
+std::vector<PopupMenuItem> ParseMenuItemsText(const std::string& text) {
+  std::vector<PopupMenuItem> items;
+  for (const std::string& line : MenuLines(text)) {
     if (line == "|")
       items.push_back({"", false, true});
     else
@@ -92,12 +126,7 @@ std::vector<PopupMenuItem> ParseMenuItemsText(const std::string& text) {
 }
 
 std::vector<PopupMenuItem> PopupMenuItems(HWND menuWindow) {
-  DWORD owner = 0;
-  GetWindowThreadProcessId(menuWindow, &owner);
-  if (owner != GetCurrentProcessId())
-    return ParseMenuItemsText(ItemsTextFromOtherProcess(menuWindow));
-  auto menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU_MESSAGE, 0, 0));
-  return menu ? ParseMenuItemsText(MenuItemsText(menu)) : std::vector<PopupMenuItem>{};
+  return ParseMenuItemsText(ItemsText(menuWindow));
 }
 
 std::vector<std::string> PopupMenuCaptions(HWND menuWindow) {
@@ -108,16 +137,24 @@ std::vector<std::string> PopupMenuCaptions(HWND menuWindow) {
 }
 
 bool ChooseMenuItem(HWND menuWindow, const std::string& caption) {
-  // The arrow keys step over separators only: disabled items take a step too.
-  int steps = 0;
-  for (const PopupMenuItem& item : PopupMenuItems(menuWindow)) {
-    if (item.separator) continue;
-    ++steps;
-    if (item.caption != caption) continue;
-    if (!item.enabled) return false;
-    for (int i = 0; i < steps; ++i) PressKey(menuWindow, VK_DOWN);
-    PressKey(menuWindow, VK_RETURN);
-    return true;
+  const std::vector<PopupMenuItem> items = PopupMenuItems(menuWindow);
+  const auto wanted = std::find_if(items.begin(), items.end(), [&](const PopupMenuItem& item) {
+    return !item.separator && item.caption == caption;
+  });
+  if (wanted == items.end() || !wanted->enabled) return false;
+  const int target = static_cast<int>(wanted - items.begin());
+  // Stepped by what the menu shows highlighted rather than by counting keys
+  // from an assumed start: a menu opened from the keyboard may already
+  // highlight an item, and Windows and Wine differ on which items the arrow
+  // keys pass over. Twice round the menu is more than any path needs.
+  for (std::size_t press = 0; press <= 2 * items.size(); ++press) {
+    const int highlighted = HighlightedItem(menuWindow);
+    if (highlighted == target) {
+      PressKey(menuWindow, VK_RETURN);
+      return true;
+    }
+    PressKey(menuWindow, VK_DOWN);
+    WaitUntil([&] { return HighlightedItem(menuWindow) != highlighted; }, 2000);
   }
   return false;
 }

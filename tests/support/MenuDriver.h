@@ -33,7 +33,8 @@ std::vector<PopupMenuItem> PopupMenuItems(HWND menuWindow);
 std::vector<std::string> PopupMenuCaptions(HWND menuWindow);
 
 // Picks the enabled item Caption with the arrow keys and Enter. Returns false,
-// touching nothing, when the menu has no enabled item of that caption.
+// touching nothing, when the menu has no enabled item of that caption, and
+// false too when the arrow keys never brought the highlight to it.
 bool ChooseMenuItem(HWND menuWindow, const std::string& caption);
 
 // Dismisses the menu with Escape.

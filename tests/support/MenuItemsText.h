@@ -1,6 +1,6 @@
 #pragma once
 // A menu's items as one text, a line each: "+caption" enabled, "-caption"
-// disabled, "|" a separator. The test hook library inside velloran.exe sends
+// disabled, "|" a separator; the highlighted item's line starts with "*". The test hook library inside velloran.exe sends
 // this form to the menu driver of a test, so both include it.
 
 #include <windows.h>
@@ -18,6 +18,7 @@ inline std::string MenuItemsText(HMENU menu) {
       text += "|\n";
       continue;
     }
+    if (state & MF_HILITE) text += '*';
     char caption[256] = {};
     GetMenuStringA(menu, i, caption, sizeof caption, MF_BYPOSITION);
     text += (state & (MF_GRAYED | MF_DISABLED)) ? '-' : '+';

@@ -185,6 +185,29 @@ HWND FindMessageBox(DWORD pid) {
   return request.found;
 }
 
+namespace {
+struct WindowList {
+  DWORD pid;
+  std::string lines;
+};
+
+BOOL CALLBACK DescribeWindow(HWND window, LPARAM lParam) {
+  auto* list = reinterpret_cast<WindowList*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == list->pid)
+    list->lines += WindowClass(window) + " \"" + WindowText(window) + "\" " +
+                   (IsWindowVisible(window) ? "shown" : "hidden") + "\n";
+  return TRUE;
+}
+}  // namespace
+
+std::string DescribeWindows(DWORD pid) {
+  WindowList list{pid, {}};
+  EnumWindows(&DescribeWindow, reinterpret_cast<LPARAM>(&list));
+  return list.lines.empty() ? "no windows\n" : list.lines;
+}
+
 MessageBoxSeen ReadMessageBox(HWND box) {
   MessageBoxSeen seen;
   seen.caption = WindowText(box);

@@ -92,6 +92,9 @@ class MessageBoxWatcher {
 
 // A message box of process Pid, or none.
 HWND FindMessageBox(DWORD pid);
+// The top-level windows of process Pid, one line each (class, text, shown or
+// hidden), to explain a window that a test waited for in vain.
+std::string DescribeWindows(DWORD pid);
 MessageBoxSeen ReadMessageBox(HWND box);
 
 }  // namespace velloran::test

@@ -1,7 +1,8 @@
 #pragma once
 // A menu's items as one text, a line each: "+caption" enabled, "-caption"
-// disabled, "|" a separator; the highlighted item's line starts with "*". The test hook library inside velloran.exe sends
-// this form to the menu driver of a test, so both include it.
+// disabled, "|" a separator; the highlighted item's line starts with "*".
+// The test hook library inside velloran.exe sends this form to the menu
+// driver of a test, so both include it.
 
 #include <windows.h>
 

@@ -100,6 +100,8 @@ void TakeValue(std::string_view line, ResponseHeaderFields& fields) {
     fields.Location = ValueFrom(line, 10);
   } else if (name == "CONTENT-LENGTH:") {
     fields.BytesTotal = DigitsFrom(line, name.size());
+    fields.HasContentLength =
+        line.find_first_of("0123456789", name.size()) != std::string_view::npos;
   }
 }
 
@@ -117,6 +119,8 @@ void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderField
                         const HeaderLimits& limits) {
   fields.ReplyNumber = 0;
   fields.BytesTotal = 0;
+  fields.HasContentLength = false;
+  fields.Complete = false;
   fields.CookieIn.clear();
   BoundedLines bounded(lines, limits);
 
@@ -129,6 +133,7 @@ void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderField
     TakeValue(line, fields);
     header.Write(line.data(), line.size());
   } while (!IsHeaderEnd(line));
+  fields.Complete = !line.empty();
 }
 
 }  // namespace velloran

@@ -45,15 +45,19 @@ struct ResponseHeaderFields {
   // The first run of digits after "Content-Length:", 0 without one; capped at
   // the largest 32-bit value. It announces, and never sizes anything.
   std::int32_t BytesTotal = 0;
+  // Whether a Content-Length line with digits came: a length of 0 is a
+  // length, and only a reply that gave one can be told to have been cut short.
+  bool HasContentLength = false;
+  // Whether the header ended with its empty line, not with the peer's close.
+  bool Complete = false;
   std::string CookieIn;
   // Kept as it was when the response has no Location line.
   std::string Location;
 };
 
-// Sets ReplyNumber, BytesTotal and CookieIn afresh, Location when a line
-// names it, and writes every line read (with its line end, the final empty
-// one included) to Header.
-// (Tests and fuzzing set smaller Limits, to reach them with small inputs.)
+// Sets ReplyNumber, BytesTotal, HasContentLength, Complete and CookieIn afresh, Location when a
+// line names it, and writes every line read (with its line end, the final empty one included) to
+// Header. (Tests and fuzzing set smaller Limits, to reach them with small inputs.)
 void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderFields& fields,
                         const HeaderLimits& limits = {});
 

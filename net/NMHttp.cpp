@@ -122,6 +122,8 @@ void TNMHTTP::SendRequestText() {
 void TNMHTTP::ReadResponseHeader() {
   SetBytesTotal(0);
   cookieIn_.clear();
+  contentLengthGiven_ = false;
+  headerComplete_ = false;
   ResponseHeaderFields fields;
   fields.Location = location_;
   SocketLines lines(*this);
@@ -131,6 +133,8 @@ void TNMHTTP::ReadResponseHeader() {
     SetBytesTotal(fields.BytesTotal);
     cookieIn_ = fields.CookieIn;
     location_ = fields.Location;
+    contentLengthGiven_ = fields.HasContentLength;
+    headerComplete_ = fields.Complete;
   };
   try {
     if (outputFileMode_) {

@@ -82,6 +82,11 @@ class TNMHTTP : public TPowersock {
   const TExStringList& SendHeader() const { return sendHeader_; }
   const std::string& Location() const { return location_; }
   const std::string& CookieIn() const { return cookieIn_; }
+  // Of the last reply: whether it gave a Content-Length (BytesTotal holds it
+  // then, and a body shorter than that was cut short), and whether its header
+  // ended with its empty line rather than with the server's close.
+  bool ContentLengthGiven() const { return contentLengthGiven_; }
+  bool HeaderComplete() const { return headerComplete_; }
   const std::string& SendData() const { return sendData_; }
   const std::string& DestURL() const { return destURL_; }
   const std::string& URL() const { return url_; }
@@ -107,6 +112,8 @@ class TNMHTTP : public TPowersock {
   std::string location_;
   THeaderInfo headerInfo_;
   std::string cookieIn_;
+  bool contentLengthGiven_ = false;
+  bool headerComplete_ = false;
   bool inputFileMode_ = false;
   bool outputFileMode_ = false;
   bool encodePostData_ = true;

@@ -15,6 +15,11 @@ namespace {
 constexpr const char* SocketWindowClass = "PsockWindowClass";
 constexpr const char* TimerWindowClass = "TmrWindowClass";
 constexpr UINT_PTR TimerId = 1;
+// How long the end of the data waits for the close notice that tells an
+// orderly close from a reset. It is on its way by then: the system posts it
+// when the connection ends (Wine once the data is read), so this bound only
+// guards against one that never comes.
+constexpr DWORD CloseNoticeWaitMs = 2000;
 
 // How many live users the socket library has; it is started with the first
 // and stopped with the last.
@@ -303,6 +308,10 @@ void TPowersock::SocketMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case FD_CLOSE:
+      // A reset or an abort is no end of the data, whenever the reader gets
+      // to the end: the error is kept for it.
+      if (!closeSeen_) closeError_ = WSAGETSELECTERROR(lParam);
+      closeSeen_ = true;
       // While unread data remains the reader meets the end itself.
       if (!DataAvailable()) RequestCloseSocket();
       break;
@@ -373,6 +382,9 @@ void TPowersock::SocketError(int tolerated) {
   if (lastErrorNo_ == tolerated || lastErrorNo_ <= 10000) return;
   std::string text = GetErrorMessage(lastErrorNo_);
   if (OnSocketError) OnSocketError(this, lastErrorNo_, text);
+  if (lastErrorNo_ == WSAENETRESET || lastErrorNo_ == WSAECONNABORTED ||
+      lastErrorNo_ == WSAECONNRESET)
+    throw EConnectionBroken(text);
   throw ESockError(text);
 }
 
@@ -452,6 +464,9 @@ void TPowersock::ResolveHost() {
 void TPowersock::Connect() {
   StatusMessage(8, "Connecting");
   canceled_ = false;
+  closeError_ = 0;
+  closeSeen_ = false;
+  bytesRecvd_ = 0;
   if (connected_) throw ESockError("Already connected");
   for (int tries = 0;; ++tries) {
     try {
@@ -625,9 +640,31 @@ void TPowersock::ReceiveExactly(int offset, int size) {
   }
 }
 
+void TPowersock::EndOfData() {
+  AwaitCloseNotice();
+  if (closeError_ == 0) return;
+  WSASetLastError(closeError_);
+  SocketError(WSAEWOULDBLOCK);
+}
+
+void TPowersock::AwaitCloseNotice() {
+  if (closeSeen_ || !window_) return;
+  const DWORD start = GetTickCount();
+  while (!closeSeen_ && !canceled_) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= CloseNoticeWaitMs) break;
+    MsgWaitForMultipleObjectsEx(0, nullptr, CloseNoticeWaitMs - elapsed, QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+    HandleMessages();
+  }
+}
+
 bool TPowersock::ReceiveFailed() {
   // Not connected: the close notice was handled and the socket replaced.
-  if (lastErrorNo_ == WSAENOTCONN) return true;
+  if (lastErrorNo_ == WSAENOTCONN) {
+    EndOfData();
+    return true;
+  }
   WSASetLastError(lastErrorNo_);
   SocketError(WSAEWOULDBLOCK);
   // Nothing to read yet: sleep until the read or close notice (or a tick).
@@ -653,7 +690,10 @@ std::string TPowersock::ReadLn() {
     int room = BlockSize - consumed;
     if (room == 0) throw ESockError(LineTooLongText());
     int peeked = Receive(consumed, room, MSG_PEEK);
-    if (peeked == 0) return "";
+    if (peeked == 0) {
+      EndOfData();
+      return "";
+    }
     if (peeked > 0) {
       const char* start = lineBuffer_.data() + consumed;
       if (const void* found = std::memchr(start, '\n', peeked)) {
@@ -682,7 +722,10 @@ void TPowersock::CaptureBlocks(const std::function<void(const char*, int)>& stor
   TimerScope timer([this] { TimerOff(); });
   while (!canceled_ && !full()) {
     int received = Receive(0, BlockSize, 0);
-    if (received == 0) break;
+    if (received == 0) {
+      EndOfData();
+      break;
+    }
     if (received > 0) {
       store(lineBuffer_.data(), received);
       bytesRecvd_ += received;

@@ -49,6 +49,13 @@ using TOnStatus = std::function<void(TComponent* sender, const std::string& stat
 using TSocketErrorHook =
     std::function<void(TComponent* sender, int errorNumber, const std::string& text)>;
 
+// A connection broken off by the peer or the network (a reset, an abort):
+// whatever arrived before it need not be all there was.
+class EConnectionBroken : public ESockError {
+ public:
+  using ESockError::ESockError;
+};
+
 // Fires OnTimer every Interval milliseconds while Enabled, from a hidden
 // window of its own; an error escaping OnTimer goes to the application's box.
 class TThreadTimer : public TComponent {
@@ -214,6 +221,12 @@ class TPowersock : public TComponent {
   // recv into LineBuffer at Offset; the count, or -1 with LastErrorNo set.
   int Receive(int offset, int size, int flags);
   void ReceiveExactly(int offset, int size);
+  // At the end of the data: raises the error that the close notice carried
+  // (a reset, an abort), if it carried one; an orderly close passes. A
+  // reader can meet the end before the notice is handled (a reset's error
+  // may then travel with the notice alone), so it is awaited first.
+  void EndOfData();
+  void AwaitCloseNotice();
   // After a failed recv: true at the end of data (the socket is gone);
   // otherwise raises a real error, or sleeps until the next notice.
   bool ReceiveFailed();
@@ -255,6 +268,9 @@ class TPowersock : public TComponent {
   UniqueSocket socket_;
   UniqueWindow window_;
   bool connected_ = false;
+  // The error of this connection's close notice, 0 for an orderly close.
+  int closeError_ = 0;
+  bool closeSeen_ = false;
 };
 
 }  // namespace velloran

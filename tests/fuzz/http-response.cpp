@@ -38,8 +38,10 @@ struct Outcome {
   bool operator==(const Outcome& other) const {
     return fields.ReplyNumber == other.fields.ReplyNumber &&
            fields.BytesTotal == other.fields.BytesTotal &&
-           fields.CookieIn == other.fields.CookieIn && fields.Location == other.fields.Location &&
-           header == other.header && body == other.body && error == other.error;
+           fields.HasContentLength == other.fields.HasContentLength &&
+           fields.Complete == other.fields.Complete && fields.CookieIn == other.fields.CookieIn &&
+           fields.Location == other.fields.Location && header == other.header &&
+           body == other.body && error == other.error;
   }
 };
 
@@ -132,6 +134,12 @@ void CheckOutcome(const std::string& reply, const Outcome& outcome, const Header
     VELLORAN_FUZZ_CHECK(outcome.header.find(outcome.fields.Location) != std::string::npos);
   }
   VELLORAN_FUZZ_CHECK(outcome.fields.BytesTotal >= 0);
+  // A header that ended with its empty line, not with the close: its last
+  // line, after the status line, is that empty one.
+  const bool endsWithEmptyLine =
+      outcome.header.ends_with("\n\n") || outcome.header.ends_with("\n\r\n");
+  VELLORAN_FUZZ_CHECK(outcome.fields.Complete == endsWithEmptyLine);
+  if (!outcome.fields.HasContentLength) VELLORAN_FUZZ_CHECK(outcome.fields.BytesTotal == 0);
   CheckStatus(outcome);
 }
 

@@ -275,6 +275,42 @@ TEST(Psock, CaptureEndsWhenAPacketHandlerLetsTheCloseNoticeRun) {
   EXPECT_LT(GetTickCount() - start, 5000u);
 }
 
+// A connection broken off is no end of the data, even when its close notice
+// is handled before the reader meets the end (as the main window's packet
+// handler lets it be): the socket is gone by then, and only the notice tells
+// a reset from an orderly close. (Wine's notice carries no error for a real
+// reset, so the notice is made here as Windows sends it.)
+TEST(Psock, ACloseNoticeWithAnErrorEndsTheReadingWithIt) {
+  for (bool inALine : {false, true}) {
+    SCOPED_TRACE(inALine ? "ReadLn" : "CaptureString");
+    LoopbackReply reply;
+    reply.readRequest = false;
+    reply.head = "abc\n";
+    reply.end = LoopbackReply::End::Stall;
+    LoopbackServer server({reply});
+    Fixture f(0);
+    auto postReset = [&f] {
+      PostMessageA(f.sock.WindowHandle(), TPowersock::SocketNotice, f.sock.SocketHandle(),
+                   WSAMAKESELECTREPLY(FD_CLOSE, WSAECONNRESET));
+    };
+    f.ConnectTo("127.0.0.1", server.Port());
+    std::string text;
+    DWORD start = GetTickCount();
+    std::string error = ErrorOf([&] {
+      if (inALine) {
+        EXPECT_EQ(f.sock.ReadLn(), "abc\n");
+        postReset();
+        f.sock.ReadLn();
+      } else {
+        f.sock.OnPacketRecvd = [&](TComponent*) { postReset(); };
+        f.sock.CaptureString(text, -1);
+      }
+    });
+    EXPECT_EQ(error, "10054:Connection reset by peer");
+    EXPECT_LT(GetTickCount() - start, 2000u);
+  }
+}
+
 TEST(Psock, AbortFromAPacketHandlerEndsTheCaptureAtOnce) {
   LoopbackReply reply;
   reply.readRequest = false;

@@ -83,6 +83,32 @@ TEST(ResponseHeader, StatusAndValuesFromTheirFixedPositions) {
   }
 }
 
+// What a reader of the body needs to tell a whole reply from a cut one.
+TEST(ResponseHeader, KnowsWhetherALengthCameAndWhetherTheHeaderEnded) {
+  struct Case {
+    std::string bytes;
+    bool hasLength, complete;
+  } cases[] = {
+      {"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", true, true},  // 0 is a length
+      {"HTTP/1.0 200 OK\r\nContent-Length: 15\r\n\r\nbody", true, true},
+      {"HTTP/1.0 200 OK\r\nContent-Length: none\r\n\r\n", false, true},
+      {"HTTP/1.0 200 OK\r\n\r\n", false, true},
+      {"HTTP/1.0 200 OK\n\n", false, true},
+      {"HTTP/1.0 200 OK\r\nContent-Length: 15\r\n", true, false},  // closed before its end
+      {"HTTP/1.0 200 OK\r\nContent-Le", false, false},
+      {"", false, false},
+  };
+  for (const auto& c : cases) {
+    ResponseHeaderFields before;
+    before.HasContentLength = !c.hasLength;
+    before.Complete = !c.complete;
+    Reading r = Read(c.bytes, {3}, before);
+    SCOPED_TRACE(testing::PrintToString(c.bytes));
+    EXPECT_EQ(r.fields.HasContentLength, c.hasLength);
+    EXPECT_EQ(r.fields.Complete, c.complete);
+  }
+}
+
 TEST(ResponseHeader, BodyBytesAreNeverTakenForTheHeader) {
   // The reader must stop at the header's end, whatever the blocks: the body is
   // read on by someone else.

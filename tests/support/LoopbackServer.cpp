@@ -119,6 +119,22 @@ struct LoopbackServer::State {
       std::this_thread::sleep_for(std::chrono::milliseconds(std::min(milliseconds, 10)));
   }
 
+  // Pause, but false at once when the client has gone (closed or reset):
+  // a connection that nobody reads any more is not worth serving on, and the
+  // next one waits behind it.
+  bool PauseWhileConnected(SOCKET client, int milliseconds) const {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!Stopping() && std::chrono::steady_clock::now() < end) {
+      if (Readable(client, 10)) {
+        char byte;
+        if (recv(client, &byte, 1, MSG_PEEK) <= 0) return false;
+        // More of a request, not a close: no reason to wake at once again.
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    return true;
+  }
+
   std::string ReadRequest(SOCKET client) const {
     std::string request;
     char buffer[4096];
@@ -158,7 +174,7 @@ struct LoopbackServer::State {
     SendAll(client, reply.head);
     for (std::size_t round = 0; round < reply.repeat && !Stopping(); ++round) {
       for (const std::string& chunk : reply.chunks) {
-        if (reply.delayMs > 0) Pause(reply.delayMs);
+        if (reply.delayMs > 0 && !PauseWhileConnected(client, reply.delayMs)) return;
         SendAll(client, chunk);
       }
     }
@@ -171,6 +187,13 @@ struct LoopbackServer::State {
       }
     }
     if (reply.end == LoopbackReply::End::Hold) Pause(WaitLimitMs);
+    if (reply.end == LoopbackReply::End::Reset) {
+      // A close that lingers for no time at all sends a reset.
+      ::linger abort{1, 0};
+      setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort),
+                 sizeof abort);
+      return;
+    }
     shutdown(client, SD_SEND);
   }
 

@@ -17,6 +17,7 @@ struct LoopbackReply {
     Close,  // close the connection after the last chunk (an orderly close)
     Stall,  // keep it open, sending nothing more, until the client closes or the server stops
     Hold,  // keep it open and read nothing more (the client's sends fill up) until the server stops
+    Reset,  // break it off after the last chunk: the client sees a reset, not an end
   };
 
   // Read the request (to its blank line, plus a Content-Length body) before answering.

@@ -16,7 +16,28 @@ constexpr std::uint64_t ReadBlock = 256 * 1024;
 // Each row takes one line per column, and a line is at least its CR LF: a
 // count beyond that is no list the file holds.
 std::int64_t RowsTheFileCanHold(std::int64_t bytesLeft, int columns) {
-  return std::max<std::int64_t>(bytesLeft, 0) / (2 * std::max(columns, 1));
+  return std::max<std::int64_t>(bytesLeft, 0) / (2 * std::int64_t{std::max(columns, 1)});
+}
+
+// Whether Rows is a count the rest of the file (after the counts) can back.
+bool RowCountFits(std::int32_t rows, const TextReader& reader, std::uint64_t size, int columns,
+                  int spareEmptyRows) {
+  const std::int64_t left =
+      static_cast<std::int64_t>(size) - static_cast<std::int64_t>(reader.Position());
+  return rows >= 0 && rows <= RowsTheFileCanHold(left, columns) + spareEmptyRows;
+}
+
+// No larger a buffer than the file needs: most lists are far below a block.
+std::size_t ReadBufferFor(std::uint64_t size) {
+  return static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, ReadBlock));
+}
+
+// Reads the rest of the current line into Text; false when the file ends
+// before the line does.
+bool ReadWholeLine(TextReader& reader, std::string& text) {
+  const std::uint64_t start = reader.Position();
+  reader.ReadLine(text);
+  return reader.Position() > start + text.size();
 }
 
 void WriteCellLine(TextWriter& writer, const std::string& text) {
@@ -57,17 +78,14 @@ void SaveGridFile(const CellTable& grid, const std::string& path) {
 }
 
 void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size, int spareEmptyRows) {
-  // No larger a buffer than the file needs: most lists are far below a block.
-  TextReader reader(source, static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, ReadBlock)));
+  TextReader reader(source, ReadBufferFor(size));
   reader.ReadInteger();  // the file's column count: the grid's own columns are filled
   reader.SkipLine();
   const std::int32_t rows = reader.ReadInteger();
   reader.SkipLine();
 
   const int columns = grid.ColumnCount();
-  const std::int64_t left =
-      static_cast<std::int64_t>(size) - static_cast<std::int64_t>(reader.Position());
-  if (rows < 0 || rows > RowsTheFileCanHold(left, columns) + spareEmptyRows)
+  if (!RowCountFits(rows, reader, size, columns, spareEmptyRows))
     throw EInOutError(InvalidNumericInputText);
 
   // Rows added here start empty, so an empty text changes nothing in them:
@@ -86,6 +104,47 @@ void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size, int s
 void LoadGridFile(CellTable& grid, const std::string& path) {
   InputFile file(path);
   ReadGridText(grid, file, file.Size());
+}
+
+bool CacheTextComplete(ByteSource& source, std::uint64_t size) {
+  TextReader reader(source, ReadBufferFor(size));
+  std::string text;
+  std::int32_t columns = 0;
+  std::int32_t rows = 0;
+  try {
+    columns = reader.ReadInteger();
+    if (columns < 0 || !ReadWholeLine(reader, text)) return false;
+    rows = reader.ReadInteger();
+    if (!ReadWholeLine(reader, text)) return false;
+  } catch (const EInOutError& error) {
+    // A count that is no number; a source that can't be read is the caller's error.
+    if (error.Message() != InvalidNumericInputText) throw;
+    return false;
+  }
+  if (!RowCountFits(rows, reader, size, columns, SpareEmptyRows)) return false;
+  // Each line takes at least its line end: the loop ends with the file.
+  const std::uint64_t cells =
+      static_cast<std::uint64_t>(columns) * static_cast<std::uint64_t>(rows);
+  for (std::uint64_t cell = 0; cell < cells; ++cell)
+    if (!ReadWholeLine(reader, text)) return false;
+  return true;
+}
+
+bool RecoverUnplacedCache(const std::string& path) {
+  const std::string newPath = path + ".new";
+  if (!PathMissing(path) || PathMissing(newPath)) return false;
+  {
+    // Closed again before the move, which Windows refuses for an open file.
+    InputFile file(newPath);
+    if (!CacheTextComplete(file, file.Size())) return false;
+  }
+  try {
+    MoveFileReplacing(newPath, path);
+  } catch (const EInOutError& error) {
+    throw EInOutError(error.Message() +
+                      "; the list saved last could not be put in place and stays in " + newPath);
+  }
+  return true;
 }
 
 std::string ExeFolderOf(std::string_view exePath) {

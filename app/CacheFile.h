@@ -42,6 +42,21 @@ void WriteGridText(const CellTable& grid, ByteSink& sink);
 void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size,
                   int spareEmptyRows = SpareEmptyRows);
 
+// Whether the text in Source (Size bytes in all) is a whole cache file: both
+// counts read as numbers, neither is negative, the row count is one the file
+// can back (as LoadGridFile bounds it, by the file's own column count), and
+// every cell line the counts promise is there with its line end. A file cut
+// off part-way while it was written is not whole. Raises only when Source
+// can't be read.
+bool CacheTextComplete(ByteSource& source, std::uint64_t size);
+
+// When Path is missing and Path + ".new" is a complete cache file (a save
+// that could not put it in place), moves it to Path; true when it did.
+// A ".new" file that is not complete stays where it is (the next save
+// overwrites it). Raises EInOutError when the ".new" file can't be read or
+// moved; the move's error names the file the list stays in.
+bool RecoverUnplacedCache(const std::string& path);
+
 // The folder of an executable: its path up to and including the last
 // backslash, searched for from the second-to-last character backwards.
 // Empty when there is none.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/Exception.h"
+#include "framework/FileReplace.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -35,6 +36,37 @@ HANDLE AsHandle(std::intptr_t handle) {
 [[noreturn]] void RaiseLastError() {
   RaiseInOutError(static_cast<int>(GetLastError()));
 }
+
+constexpr DWORD MoveIntoPlace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+
+class Win32ReplaceSteps final : public ReplaceSteps {
+ public:
+  Win32ReplaceSteps(const std::string& path, const std::string& newPath)
+      : path_(path), newPath_(newPath) {}
+
+  StepResult Replace() override {
+    if (ReplaceFileA(path_.c_str(), newPath_.c_str(), nullptr, 0, nullptr, nullptr)) return {};
+    const DWORD error = GetLastError();
+    switch (error) {
+      case ERROR_FILE_NOT_FOUND:
+        return {StepOutcome::TargetMissing, static_cast<int>(error)};
+      case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+      case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+        return {StepOutcome::ReplacementNotMoved, static_cast<int>(error)};
+      default:
+        return {StepOutcome::Failed, static_cast<int>(error)};
+    }
+  }
+
+  StepResult Move() override {
+    if (MoveFileExA(newPath_.c_str(), path_.c_str(), MoveIntoPlace)) return {};
+    return {StepOutcome::Failed, static_cast<int>(GetLastError())};
+  }
+
+ private:
+  const std::string& path_;
+  const std::string& newPath_;
+};
 #else
 [[noreturn]] void RaiseLastError() {
   RaiseInOutError(errno);
@@ -129,7 +161,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path), newPath_(path + "
 }
 
 OutputFile::~OutputFile() {
-  if (committed_) return;
+  if (leaveNewFile_) return;
   file_.Close();
   DeleteFileA(newPath_.c_str());
 }
@@ -147,17 +179,25 @@ void OutputFile::Write(const char* data, std::size_t size) {
 }
 
 void OutputFile::Commit() {
-  // The move needs the file closed: this handle shares nothing.
+  // On the disk before it takes the old file's place: a crash right after the
+  // replace must not leave an empty or partly written file where the old one was.
+  if (!FlushFileBuffers(AsHandle(file_.Get()))) RaiseLastError();
+  // The replace needs the file closed: this handle shares nothing.
   if (int error = file_.Close()) RaiseInOutError(error);
-  // Replacing keeps the old file's attributes and permissions; only a first
-  // file is simply moved into place.
-  if (!ReplaceFileA(path_.c_str(), newPath_.c_str(), nullptr, 0, nullptr, nullptr)) {
-    if (GetLastError() != ERROR_FILE_NOT_FOUND ||
-        !MoveFileExA(newPath_.c_str(), path_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      RaiseLastError();
-  }
-  committed_ = true;
+  Win32ReplaceSteps steps(path_, newPath_);
+  ReplaceDecision decision = PutNewFileInPlace(steps, newPath_);
+  if (decision.newFile != NewFileFate::Remove) leaveNewFile_ = true;
+  if (!decision.error.empty()) throw EInOutError(std::move(decision.error));
+}
+
+bool PathMissing(const std::string& path) {
+  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+void MoveFileReplacing(const std::string& from, const std::string& to) {
+  if (!MoveFileExA(from.c_str(), to.c_str(), MoveIntoPlace)) RaiseLastError();
 }
 
 std::string ExecutablePath() {
@@ -205,7 +245,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path), newPath_(path + "
 }
 
 OutputFile::~OutputFile() {
-  if (committed_) return;
+  if (leaveNewFile_) return;
   // Removed while still locked, so that no other writer picks up the leftover.
   unlink(newPath_.c_str());
   file_.Close();
@@ -230,10 +270,24 @@ void OutputFile::Commit() {
   if (stat(path_.c_str(), &old) == 0 &&
       fchmod(static_cast<int>(file_.Get()), old.st_mode & 07777) != 0)
     RaiseLastError();
+  // On the disk before it takes the old file's place: a crash right after the
+  // rename must not leave an empty or partly written file where the old one was.
+  if (fsync(static_cast<int>(file_.Get())) != 0) RaiseLastError();
   // Renamed while still locked: no second writer can slip in between.
   if (rename(newPath_.c_str(), path_.c_str()) != 0) RaiseLastError();
-  committed_ = true;
+  leaveNewFile_ = true;
   if (int error = file_.Close()) RaiseInOutError(error);
+}
+
+bool PathMissing(const std::string& path) {
+  // The link itself, not what it points to: a link is something there.
+  struct stat status {};
+  if (lstat(path.c_str(), &status) == 0) return false;
+  return errno == ENOENT || errno == ENOTDIR;
+}
+
+void MoveFileReplacing(const std::string& from, const std::string& to) {
+  if (rename(from.c_str(), to.c_str()) != 0) RaiseLastError();
 }
 
 std::string ExecutablePath() {

@@ -52,9 +52,13 @@ class InputFile : public ByteSource {
 };
 
 // A new content for the file at Path. The bytes go into a file of their own
-// beside it (Path followed by ".new"); Commit puts that file in Path's place,
-// so a write that fails part-way leaves the old file as it was. Without
-// Commit the unfinished file is removed when the object goes.
+// beside it (Path followed by ".new"); Commit flushes that file to the disk
+// and then puts it in Path's place, so a write that fails part-way leaves the
+// old file as it was. Without Commit the unfinished file is removed when the
+// object goes, and so is it when Commit fails with the old file unchanged.
+// Only when the old file may already be gone (Windows took it away but could
+// not move the new one after it) does a failing Commit keep the ".new" file:
+// its error then names that file.
 //
 // The new file takes over the old one's attributes and permissions. A ".new"
 // file that a crash left behind is overwritten and so gone after the next
@@ -75,8 +79,18 @@ class OutputFile : public ByteSink {
   std::string path_;
   std::string newPath_;
   FileHandle file_;
-  bool committed_ = false;
+  // The new file is in place, or kept on purpose: the destructor leaves it alone.
+  bool leaveNewFile_ = false;
 };
+
+// True only when the system says that nothing is at Path, neither file nor
+// folder. Any other answer, an error included, counts as something there, so
+// that no caller puts a file over one it could not look at.
+bool PathMissing(const std::string& path);
+
+// Moves the file at From to To, replacing a file there. On Windows it returns
+// once the move is on the disk.
+void MoveFileReplacing(const std::string& from, const std::string& to);
 
 // The whole content of a file.
 std::string ReadWholeFile(const std::string& path);

@@ -6,13 +6,17 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ServerGrid.h"
 #include "framework/Exception.h"
+#include "framework/Streams.h"
 #include "grid/kstrgrid.h"
+#include "tests/support/BlockSource.h"
 #include "tests/support/MemoryCellTable.h"
 
 #ifdef _WIN32
@@ -213,6 +217,111 @@ TEST(LoadGridFile, FailsOnAMissingFileAndLeavesTheGrid) {
   Fill(grid, TwoServers);
   EXPECT_EQ(ErrorOf([&] { LoadGridFile(grid, folder.File("servers.grd")); }), "File not found");
   EXPECT_EQ(RowsOf(grid), TwoServers);
+}
+
+// The bytes SaveGridFile writes for Rows.
+std::string CacheText(const Rows& rows) {
+  MemoryCellTable grid;
+  Fill(grid, rows);
+  std::string text;
+  StringSink sink(text);
+  WriteGridText(grid, sink);
+  return text;
+}
+
+// Whether Bytes pass for a whole cache file, read in every block size that
+// puts line ends and counts across a block's end.
+std::optional<bool> CompleteInEveryBlockSize(std::string_view bytes) {
+  std::optional<bool> answer;
+  for (std::size_t block : {1, 3, 4096}) {
+    test::BlockSource source(bytes, block);
+    bool complete = CacheTextComplete(source, bytes.size());
+    if (answer && *answer != complete) return std::nullopt;
+    answer = complete;
+  }
+  return answer;
+}
+
+TEST(CacheTextComplete, TellsAWholeFileFromACutOne) {
+  const std::string whole = CacheText(TwoServers);
+  const std::size_t cell = whole.find("45000");
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool complete;
+  } cases[] = {
+      {"a whole file", whole, true},
+      {"an empty list", "7\r\n0\r\n", true},
+      {"cut in the middle of a cell line", whole.substr(0, cell + 2), false},
+      {"cut after a whole cell line", whole.substr(0, cell), false},
+      {"missing the last line end", whole.substr(0, whole.size() - 2), false},
+      // The LF belongs to the CR before it: every cell reads the same without it.
+      {"missing only the last LF", whole.substr(0, whole.size() - 1), true},
+      {"the file's own column count promises the lines", "2\r\n1\r\na\r\nb\r\n", true},
+      {"one cell line short of its own count", "2\r\n1\r\na\r\n", false},
+      {"CR-only line ends", "2\r1\ra\rb\r", true},
+      {"Ctrl+Z ends the file in its first cell line", "2\r\n1\r\na\x1A\r\nb\r\n", false},
+      {"a row count without its line end", "7\r\n0", false},
+      {"empty file", "", false},
+      {"letters for the row count", "7\r\nabc\r\n", false},
+      {"letters for the column count", "seven\r\n0\r\n", false},
+      {"a negative row count", "7\r\n-1\r\n", false},
+      {"a negative column count", "-7\r\n1\r\n", false},
+      {"a row count far beyond the file", "0\r\n2147483647\r\n", false},
+      // The bound's arithmetic must hold for any column count a file names.
+      {"the largest column count", "2147483647\r\n1\r\na\r\n", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CompleteInEveryBlockSize(c.bytes), c.complete) << c.name;
+
+  // Wherever a write stops, what it left is not the whole file.
+  for (std::size_t length = 0; length + 1 < whole.size(); ++length)
+    EXPECT_EQ(CompleteInEveryBlockSize(whole.substr(0, length)), false) << length;
+}
+
+TEST(CacheTextComplete, RaisesWhenTheFileCannotBeRead) {
+  class FailingSource : public ByteSource {
+   public:
+    std::size_t Read(char*, std::size_t) override { throw EInOutError("I/O error 23"); }
+  } source;
+  EXPECT_EQ(ErrorOf([&] { CacheTextComplete(source, 100); }), "I/O error 23");
+}
+
+// A file's bytes, or nothing when there is no file.
+std::optional<std::string> Content(const std::string& path) {
+  if (!std::filesystem::exists(path)) return std::nullopt;
+  return FileBytes(path);
+}
+
+TEST(RecoverUnplacedCache, MovesOnlyACompleteNewFileIntoAMissingPlace) {
+  const std::string whole = CacheText(TwoServers);
+  const std::string cut = whole.substr(0, whole.size() - 5);
+  const std::string older = CacheText({});
+  const std::optional<std::string> none;
+  struct Case {
+    const char* name;
+    // servers.grd and servers.grd.new, before and after.
+    std::optional<std::string> old, fresh;
+    bool recovered;
+    std::optional<std::string> oldAfter, freshAfter;
+  } cases[] = {
+      {"a complete new file", none, whole, true, whole, none},
+      {"a complete new file with an empty list", none, older, true, older, none},
+      {"a cut new file", none, cut, false, none, cut},
+      {"a new file that is no cache file", none, "<html>", false, none, "<html>"},
+      {"an empty new file", none, "", false, none, ""},
+      {"the old file is there", older, whole, false, older, whole},
+      {"an empty old file is there", "", whole, false, "", whole},
+      {"no new file", none, none, false, none, none},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string path = folder.File("servers.grd");
+    if (c.old) WriteBytes(path, *c.old);
+    if (c.fresh) WriteBytes(path + ".new", *c.fresh);
+    EXPECT_EQ(RecoverUnplacedCache(path), c.recovered) << c.name;
+    EXPECT_EQ(Content(path), c.oldAfter) << c.name;
+    EXPECT_EQ(Content(path + ".new"), c.freshAfter) << c.name;
+  }
 }
 
 #ifdef _WIN32

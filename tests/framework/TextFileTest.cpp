@@ -306,6 +306,40 @@ TEST(FileAccess, FailsToWriteIntoAMissingFolder) {
 #endif
 }
 
+TEST(FileAccess, TellsWhetherAPathIsMissing) {
+  TempFolder folder;
+  WriteBytes(folder.File("servers.grd"), "");
+  std::filesystem::create_directory(folder.File("folder"));
+  struct Case {
+    std::string path;
+    bool missing;
+  } cases[] = {
+      {folder.File("servers.grd"), false},
+      {folder.File("folder"), false},
+      {folder.File("servers.grd.new"), true},
+      {folder.File("no-such-folder/servers.grd"), true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PathMissing(c.path), c.missing) << c.path;
+}
+
+TEST(FileAccess, MovesAFileOverAnother) {
+  TempFolder folder;
+  std::string from = folder.File("servers.grd.new");
+  std::string to = folder.File("servers.grd");
+  WriteBytes(from, "first");
+  MoveFileReplacing(from, to);
+  EXPECT_EQ(FileBytes(to), "first");
+  EXPECT_FALSE(std::filesystem::exists(from));
+
+  WriteBytes(from, "second");
+  MoveFileReplacing(from, to);
+  EXPECT_EQ(FileBytes(to), "second");
+  EXPECT_FALSE(std::filesystem::exists(from));
+
+  EXPECT_EQ(ErrorOf([&] { MoveFileReplacing(from, to); }), "File not found");
+  EXPECT_EQ(FileBytes(to), "second");
+}
+
 TEST(FileAccess, KnowsTheRunningProgram) {
   std::filesystem::path program = ExecutablePath();
   EXPECT_TRUE(std::filesystem::exists(program)) << program;

@@ -4,7 +4,8 @@
 //   then leaves the grid empty, without any of the file's rows. Any other
 //   exception escapes and counts as a finding.
 // - A grid that loaded, saved and loaded again has the same cells, and saving
-//   it again gives the same bytes.
+//   it again gives the same bytes; the saved text is a whole cache file, and
+//   without its last line end it is not.
 
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@
 #include "app/CacheFile.h"
 #include "app/ServerGrid.h"
 #include "framework/Exception.h"
+#include "framework/Streams.h"
 #include "framework/TextFile.h"
 #include "grid/kstrgrid.h"
 #include "tests/fuzz/CacheRoundTrip.h"
@@ -40,5 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   fuzz::CheckCacheRoundTrip(grid);
+
+  // What the program writes is a whole cache file, and cut by its last line
+  // end it is not: a save cut off part-way must never be taken at start-up.
+  std::string saved;
+  StringSink sink(saved);
+  WriteGridText(grid, sink);
+  MemorySource whole(saved);
+  VELLORAN_FUZZ_CHECK(CacheTextComplete(whole, saved.size()));
+  const std::string_view cut = std::string_view(saved).substr(0, saved.size() - 2);
+  MemorySource shorter(cut);
+  VELLORAN_FUZZ_CHECK(!CacheTextComplete(shorter, cut.size()));
   return 0;
 }

@@ -22,6 +22,9 @@ class CellTable {
   // are the grid's ("Wrong column index", "Wrong row index").
   virtual std::string Cell(int column, int row) const = 0;
   virtual void SetCell(int column, int row, const std::string& text) = 0;
+  // The text of a cell for a reader that needs it no more: a table may hand
+  // its own over instead of a copy, the cell's text being unspecified after.
+  virtual std::string TakeCell(int column, int row) { return Cell(column, row); }
   // Removes every data row; the columns stay.
   virtual void Clear() = 0;
 };

@@ -1,8 +1,10 @@
 #include "grid/KGridColumn.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "framework/Exception.h"
+#include "grid/CellTable.h"
 #include "grid/KStrings.h"
 #include "grid/kstrgrid.h"
 
@@ -400,6 +402,51 @@ void TKGridColumns::AppendRows(int count) {
   for (auto& column : items_) column->cells_.resize(storeSize_ + fresh);
   for (int i = 0; i < fresh; ++i) rowStore_.push_back(storeSize_ + i);
   storeSize_ += fresh;
+}
+
+int TKGridColumns::ReplaceRows(const CellTable& source, const TKGridColumnList& displayColumns) {
+  return ReplaceRowsWith(source.RowCount(), source.ColumnCount(), displayColumns,
+                         [&](int column, int row) { return source.Cell(column, row); });
+}
+
+int TKGridColumns::TakeRows(CellTable& source, const TKGridColumnList& displayColumns) {
+  return ReplaceRowsWith(source.RowCount(), source.ColumnCount(), displayColumns,
+                         [&](int column, int row) { return source.TakeCell(column, row); });
+}
+
+template <typename Read>
+int TKGridColumns::ReplaceRowsWith(int sourceRows, int sourceColumns,
+                                   const TKGridColumnList& displayColumns, Read read) {
+  grid_->CheckNotSorting();
+  const int rows = std::max(sourceRows, 0);
+  const int shared = std::min(sourceColumns, displayColumns.Count());
+
+  // Built aside, one store per column in collection order, in row order.
+  std::vector<std::vector<TKGridColumn::Entry>> cells(items_.size());
+  for (auto& store : cells) store.resize(rows);
+  std::vector<int> rowStore(rows);
+  std::iota(rowStore.begin(), rowStore.end(), 0);
+  for (int display = 0; display < shared; ++display) {
+    std::vector<TKGridColumn::Entry>& store = cells[displayColumns[display]->Index()];
+    for (int row = 0; row < rows; ++row) {
+      std::string text = read(display, row);
+      TKGridColumn::Entry& entry = store[row];
+      // As SetCells stores a text; most have no line break and are kept as they are.
+      if (HasLineBreak(text)) {
+        entry.attributes = MultiLineFlag;
+        entry.text = NormalizeCellText(std::move(text));
+      } else {
+        entry.text = std::move(text);
+      }
+    }
+  }
+
+  // Nothing below throws. No sort runs, so there are no sort caches to drop.
+  for (size_t i = 0; i < items_.size(); ++i) items_[i]->cells_.swap(cells[i]);
+  rowStore_.swap(rowStore);
+  freeStores_ = std::vector<int>();
+  storeSize_ = rows;
+  return rows;
 }
 
 void TKGridColumns::DeleteRowCells(int row) {

@@ -16,6 +16,7 @@
 
 namespace velloran {
 
+class CellTable;
 class TKStringGrid;
 class TKGridColumns;
 
@@ -241,6 +242,13 @@ class TKGridColumns {
   // Bulk forms: Count empty rows at the end; Count rows from First on.
   void AppendRows(int count);
   void DeleteRowRange(int first, int count);
+  // Every row replaced by the rows of Source, its columns matched by index to
+  // DisplayColumns (the grid's visible ones) as far as both go; every other
+  // cell empty. Returns the new row count. All of it is built aside first:
+  // an error (memory, or Source's own) leaves the rows as they were.
+  int ReplaceRows(const CellTable& source, const TKGridColumnList& displayColumns);
+  // The same, taking the texts out of Source (CellTable::TakeCell).
+  int TakeRows(CellTable& source, const TKGridColumnList& displayColumns);
 
   // Rows are kept as indices into every column's cell store, so that moving
   // a row (as a sort does over and over) moves one number, not seven texts.
@@ -257,6 +265,9 @@ class TKGridColumns {
   friend class TKStringGrid;
   void Move(int from, int to);
   int TakeStore();
+  // ReplaceRows with Read(display column, row) giving each text.
+  template <typename Read>
+  int ReplaceRowsWith(int rows, int columns, const TKGridColumnList& displayColumns, Read read);
   // Puts the stores back in row order once many rows were deleted.
   void CompactIfSparse();
   // What the sort kept, once it is over. (Rows can not change while it runs.)

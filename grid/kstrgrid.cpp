@@ -100,6 +100,32 @@ void TKStringGrid::Clear() {
   Invalidate();
 }
 
+void TKStringGrid::ReplaceRows(const CellTable& rows) {
+  CheckNotSorting();
+  HideEditor();
+  RowsReplaced(columns_.ReplaceRows(rows, visibleColumns_));
+}
+
+void TKStringGrid::TakeRows(CellTable& rows) {
+  CheckNotSorting();
+  HideEditor();
+  RowsReplaced(columns_.TakeRows(rows, visibleColumns_));
+}
+
+void TKStringGrid::RowsReplaced(int count) {
+  // The new rows are in. The frame goes the way of Clear and then SetRowCount:
+  // through two rows, which puts the focus, the anchor and the top row on
+  // the first row.
+  empty_ = true;
+  SetFrameRowCount(2);
+  if (count > 0) {
+    empty_ = false;
+    SetFrameRowCount(count + 1);
+  }
+  Invalidate();
+  if (count > 0) ReselectCell(Row());
+}
+
 // ---- cells
 
 void TKStringGrid::CheckNotSorting() const {

@@ -11,9 +11,10 @@
 // reads of Cells see the rows as moved so far, and it may write cells. What
 // would pull the rows or columns from under the running sort is refused with
 // EKGridError (SortRunningError) while a sort runs: changing the number of
-// rows (RowCount, InsertRow, DeleteRow, Clear), adding, deleting, moving,
-// showing or hiding columns (AddColumn, Delete, Clear, LoadFromRegistry,
-// SetIndex, SetGridIndex, SetVisible), a column's SortOrder, and Sort itself.
+// rows (RowCount, InsertRow, DeleteRow, Clear, ReplaceRows), adding, deleting,
+// moving, showing or hiding columns (AddColumn, Delete, Clear,
+// LoadFromRegistry, SetIndex, SetGridIndex, SetVisible), a column's
+// SortOrder, and Sort itself.
 
 #include <cstdint>
 #include <functional>
@@ -49,6 +50,16 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void Clear() override;
   void DeleteRow(int row);
   void InsertRow(int row);
+  // Replaces every data row with the rows of Rows, its columns matched to the
+  // grid's display columns by index as far as both have columns (the others
+  // empty). Everything new is built before anything changes: a failure
+  // (memory) leaves the grid exactly as it was. Afterwards the grid is as
+  // Clear, SetRowCount and SetCells of every cell leave it. An open editor is
+  // closed first, storing its text in the old row, as Clear does.
+  void ReplaceRows(const CellTable& rows);
+  // The same, taking the texts out of Rows instead of copying them: for a
+  // list read aside that is not needed afterwards.
+  void TakeRows(CellTable& rows);
 
   // Cells by display column and data row, with index checks.
   std::string Cells(int col, int row) const;
@@ -153,6 +164,9 @@ class TKStringGrid : public TCustomGrid, public CellTable {
   void ActiveColChanged(TKGridColumn* oldColumn, TKGridColumn* newColumn);
   // Runs the cell-selection hook again for the focused column.
   void ReselectCell(int gridRow);
+  // After the rows were replaced in one step by Count new ones: the frame as
+  // Clear and SetRowCount leave it.
+  void RowsReplaced(int count);
   void ForgetColumn(TKGridColumn* column);
   // The index of data row Row in the columns' cell stores. It stays with the
   // row through sorts and moves; it may change when rows are inserted or

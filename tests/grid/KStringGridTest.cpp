@@ -8,6 +8,7 @@
 #include "framework/Exception.h"
 #include "tests/grid/FakeRegistry.h"
 #include "tests/grid/ServerGridFixture.h"
+#include "tests/support/MemoryCellTable.h"
 
 namespace velloran {
 namespace {
@@ -332,6 +333,7 @@ TEST_F(ServerGridTest, ChangingRowsOrColumnsFromInsideASortIsRefused) {
   } changes[] = {
       {"RowCount", [&] { grid.SetRowCount(1); }},
       {"Clear", [&] { grid.Clear(); }},
+      {"ReplaceRows", [&] { grid.ReplaceRows(MemoryCellTable(7)); }},
       {"DeleteRow", [&] { grid.DeleteRow(0); }},
       {"InsertRow", [&] { grid.InsertRow(0); }},
       {"AddColumn", [&] { columns.AddColumn(); }},

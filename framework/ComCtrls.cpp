@@ -7,6 +7,9 @@
 namespace velloran {
 namespace {
 
+// The bar's own timer for a text put off; the control itself uses none.
+constexpr UINT_PTR ShowTimer = 0x5642;
+
 void LoadBarClasses() {
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
   InitCommonControlsEx(&classes);
@@ -15,7 +18,7 @@ void LoadBarClasses() {
 }  // namespace
 
 TStatusBar::TStatusBar(TComponent* owner, const StatusBarArgs& args)
-    : TWinControl(owner), panelWidths_(args.panelWidths) {
+    : TWinControl(owner), panelWidths_(args.panelWidths), texts_(args.panelWidths.size()) {
   LoadBarClasses();
   RECT client{};
   if (Parent()) GetClientRect(Parent()->Handle(), &client);
@@ -48,17 +51,51 @@ int TStatusBar::PanelWidth(int index) const {
 
 std::string TStatusBar::PanelText(int index) const {
   CheckIndex(index);
-  auto length = LOWORD(SendMessageA(Handle(), SB_GETTEXTLENGTHA, index, 0));
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  auto copied =
-      LOWORD(SendMessageA(Handle(), SB_GETTEXTA, index, reinterpret_cast<LPARAM>(text.data())));
-  text.resize(copied < length ? copied : length);
-  return text;
+  return texts_[index];
 }
 
 void TStatusBar::SetPanelText(int index, const std::string& text) {
-  if (PanelText(index) == text) return;
-  SendMessageA(Handle(), SB_SETTEXTA, index, reinterpret_cast<LPARAM>(text.c_str()));
+  CheckIndex(index);
+  if (texts_[index] == text && waiting_ != index) return;
+  texts_[index] = text;
+  Show(index);
+}
+
+void TStatusBar::SetProgressText(int index, const std::string& text) {
+  CheckIndex(index);
+  if (texts_[index] == text) return;
+  texts_[index] = text;
+  const DWORD sinceShown = GetTickCount() - lastShown_;
+  // The timer's tick comes only when no other message waits, which a fast
+  // download may not leave room for: a text that is due goes out here too.
+  if (waiting_ == index) {
+    if (sinceShown >= ShowIntervalMs) Show(index);
+    return;
+  }
+  if (waiting_ < 0 && sinceShown < ShowIntervalMs &&
+      SetTimer(Handle(), ShowTimer, ShowIntervalMs - sinceShown, nullptr)) {
+    waiting_ = index;
+    return;
+  }
+  Show(index);
+}
+
+void TStatusBar::Show(int index) {
+  if (waiting_ == index) {
+    KillTimer(Handle(), ShowTimer);
+    waiting_ = -1;
+  }
+  SendMessageA(Handle(), SB_SETTEXTA, index, reinterpret_cast<LPARAM>(texts_[index].c_str()));
+  lastShown_ = GetTickCount();
+}
+
+LRESULT TStatusBar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER && wParam == ShowTimer) {
+    if (waiting_ >= 0) Show(waiting_);
+    KillTimer(Handle(), ShowTimer);
+    return 0;
+  }
+  return TWinControl::WndProc(message, wParam, lParam);
 }
 
 }  // namespace velloran

@@ -87,6 +87,12 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (isMain) application->Terminate();
     return 0;
   }
+  // No control of ours has the cancel command's identifier, so a cancel
+  // without a control's handle is the dialog manager's Escape.
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL && lParam == 0) {
+    if (OnCancel) OnCancel();
+    return 0;
+  }
   if (message == WM_DROPFILES) {
     const std::vector<std::string> files = TakeDroppedFiles(reinterpret_cast<HDROP>(wParam));
     if (OnDropFiles && !files.empty()) OnDropFiles(files);

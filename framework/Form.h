@@ -42,6 +42,10 @@ class TForm : public TWinControl {
 
   // Asked when the form is about to close; may change the action.
   std::function<void(TCloseAction& action)> OnClose;
+  // Escape pressed in the form, whichever of its controls has the focus
+  // (unless that control takes Escape itself, as an open cell editor does):
+  // the dialog manager turns it into the form's cancel command.
+  std::function<void()> OnCancel;
   // Files dropped on the form, once AcceptDroppedFiles (framework/DroppedFiles.h)
   // let them; in the order the drop gives them.
   std::function<void(const std::vector<std::string>& files)> OnDropFiles;

@@ -5,6 +5,7 @@
 #include "framework/Exception.h"
 #include "framework/Form.h"
 #include "framework/HiddenWindow.h"
+#include "framework/StdCtrls.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace velloran {
@@ -41,6 +42,22 @@ TEST_F(ApplicationTest, ProcessMessagesHandlesWhatIsPendingAndReturns) {
   application.ProcessMessages();
   EXPECT_EQ(closes, 2);
   EXPECT_FALSE(application.Terminated());
+}
+
+// Escape reaches the form as its cancel command, whichever of its controls
+// has the focus, while other keys don't.
+TEST_F(ApplicationTest, EscapeInAFormIsItsCancel) {
+  TForm& form = MakeForm();
+  TEdit& edit = form.Create<TEdit>(PlaceAt<EditArgs>(8, 8, 100, 20, "text", 0));
+  int cancels = 0;
+  form.OnCancel = [&] { ++cancels; };
+  form.Show();
+  for (HWND target : {edit.Handle(), form.Handle()}) {
+    PostMessageA(target, WM_KEYDOWN, 'A', 1);
+    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1);
+    application.ProcessMessages();
+  }
+  EXPECT_EQ(cancels, 2);
 }
 
 TEST_F(ApplicationTest, QuitSeenInsideProcessMessagesEndsEveryLoop) {

@@ -7,6 +7,8 @@
 
 #include <fstream>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
@@ -452,6 +454,61 @@ TEST_F(ControlsTest, StatusBarHasOnePanelOf300PixelsForTheTexts) {
   } catch (const ERangeError& error) {
     EXPECT_STREQ(error.what(), "List index out of bounds (-1)");
   }
+}
+
+// The status bar's pixels, as the screen shows them.
+std::vector<COLORREF> BarPixels(HWND bar) {
+  RECT client{};
+  GetClientRect(bar, &client);
+  std::vector<COLORREF> pixels;
+  HDC dc = GetDC(bar);
+  for (int y = 2; y < client.bottom - 2; y += 2)
+    for (int x = 2; x < 300; x += 2) pixels.push_back(GetPixel(dc, x, y));
+  ReleaseDC(bar, dc);
+  return pixels;
+}
+
+// Progress texts set faster than the bar shows them: each is the panel's at
+// once, and the last is on the screen once the interval is up; a plain text
+// after them is shown at once and stays.
+TEST_F(ControlsTest, StatusBarShowsTheLastOfAFloodOfProgressTexts) {
+  auto waitAndSettle = [&](DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) application.WaitForMessages(10);
+    Settle();
+  };
+  auto shown = [&] {
+    char text[256] = {};
+    SendMessageA(statusBar->Handle(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return std::string(text);
+  };
+  const HWND bar = statusBar->Handle();
+  const std::string last = "123456 bytes received... (Please wait)";
+  // How the last text looks when it is shown the ordinary way.
+  statusBar->SetPanelText(0, last);
+  waitAndSettle(200);
+  const std::vector<COLORREF> expected = BarPixels(bar);
+  statusBar->SetPanelText(0, "x");
+  waitAndSettle(200);
+  ASSERT_NE(BarPixels(bar), expected);
+
+  for (int i = 0; i < 200; ++i)
+    statusBar->SetProgressText(0, std::to_string(i * 1000) + " bytes received... (Please wait)");
+  statusBar->SetProgressText(0, last);
+  EXPECT_EQ(statusBar->PanelText(0), last);
+  waitAndSettle(TStatusBar::ShowIntervalMs + 200);
+  EXPECT_EQ(shown(), last);
+  EXPECT_EQ(BarPixels(bar), expected);
+
+  // A plain text ends the wait: it is shown at once, and no late progress
+  // text replaces it.
+  statusBar->SetProgressText(0, "1 bytes received... (Please wait)");
+  statusBar->SetProgressText(0, "2 bytes received... (Please wait)");
+  statusBar->SetPanelText(0, "Download complete");
+  EXPECT_EQ(shown(), "Download complete");
+  waitAndSettle(TStatusBar::ShowIntervalMs + 200);
+  EXPECT_EQ(shown(), "Download complete");
+  EXPECT_EQ(statusBar->PanelText(0), "Download complete");
 }
 
 TEST_F(ControlsTest, EditsShowTheirColourAndLabelsTheirFontColour) {

@@ -37,16 +37,27 @@ class RunningSite:
             time.sleep(0.02)
         self.port = int(open(self.port_file).read())
 
-    def get(self, path="/list.php", extra=""):
-        """Everything the site sends for one request, and whether it closed."""
+    def exchange(self, path="/list.php", extra=""):
+        """Everything the site sends for one request, and how the connection
+        ended: "closed" (a zero read) or "reset" (the read failed with ECONNRESET)."""
         with socket.create_connection(("127.0.0.1", self.port), timeout=LIMIT_S) as s:
             s.sendall(("GET %s HTTP/1.0\r\nHost: 127.0.0.1\r\n%s\r\n" % (path, extra)).encode())
             data = b""
             while True:
-                chunk = s.recv(65536)
+                try:
+                    chunk = s.recv(65536)
+                except ConnectionResetError:
+                    return data, "reset"
                 if not chunk:
-                    return data
+                    return data, "closed"
                 data += chunk
+
+    def get(self, path="/list.php", extra=""):
+        """Everything the site sends for one request, which it ends by closing."""
+        data, ending = self.exchange(path, extra)
+        if ending != "closed":
+            raise AssertionError("the connection ended with a " + ending)
+        return data
 
 
 def header_and_body(reply):
@@ -125,6 +136,31 @@ class DemoSite(unittest.TestCase):
         _, body = header_and_body(data)
         self.assertGreater(len(body), 0)
         self.assertLess(len(body), len(demo_site.list_page(120)))
+
+    def test_cut_modes_send_part_of_the_page_then_end_the_connection(self):
+        page = demo_site.list_page(120)
+        half = page[:len(page) // 2]
+        cases = (("cut", True, half, "closed"),
+                 ("reset", True, half, "reset"),
+                 ("cut-nolength", False, None, "closed"))
+        for mode, with_length, wanted_body, wanted_ending in cases:
+            with self.subTest(mode):
+                reply, ending = RunningSite("--mode", mode, "--block-bytes", "700").exchange()
+                self.assertEqual(ending, wanted_ending)
+                head, body = header_and_body(reply)
+                self.assertEqual(head[0], "HTTP/1.0 200 OK")
+                # The whole page's length, not that of the part sent.
+                lengths = [line for line in head if line.lower().startswith("content-length:")]
+                self.assertEqual(lengths, ["Content-Length: %d" % len(page)] if with_length else [])
+                if wanted_body is not None:
+                    self.assertEqual(body, wanted_body)
+                    continue
+                # Cut inside the table, after about half of its 120 rows.
+                self.assertTrue(page.startswith(body) and len(body) < len(page))
+                self.assertIn(b"Giga&nbsp;bytes</th>", body)
+                self.assertFalse(b"</table>" in body, "the table is closed")
+                whole_rows = body.count(b"</tr>") - 1
+                self.assertTrue(55 <= whole_rows <= 65, whole_rows)
 
     def test_refused_mode_listens_nowhere(self):
         site = RunningSite("--mode", "refused")

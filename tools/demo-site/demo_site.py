@@ -18,6 +18,12 @@ Modes (--mode):
   closed      accepts and closes at once, sending nothing
   stall       200 and the first part of the page, then silence until the
               client gives up
+  cut         200 with the whole page's Content-Length, half the page, then
+              the connection closed as if all was sent
+  reset       the same header and half the page, then the connection reset
+  cut-nolength
+              200 without Content-Length and the page up to the middle of
+              its server rows, then the connection closed
   refused     nothing listens on the port: the connection is refused
 
 It prints "Demo list site: http://127.0.0.1:PORT/list.php" once it listens
@@ -29,6 +35,7 @@ import argparse
 import random
 import socket
 import socketserver
+import struct
 import sys
 import threading
 import time
@@ -36,7 +43,7 @@ import time
 HOST = "127.0.0.1"
 COOKIE = "demo_session=velloran"
 MODES = ("list", "empty", "not-found", "redirect", "no-table", "no-status",
-         "closed", "stall", "refused")
+         "closed", "stall", "cut", "reset", "cut-nolength", "refused")
 # A request's header is small; anything longer is not a client of ours.
 MAX_REQUEST_BYTES = 16384
 REQUEST_TIMEOUT_S = 10
@@ -94,8 +101,18 @@ NOT_FOUND_PAGE = b"<html><body><h1>404 Not Found</h1></body></html>\n"
 FORBIDDEN_PAGE = b"<html><body><h1>403 Forbidden: no cookie</h1></body></html>\n"
 
 
-def response(status, body, extra=()):
-    head = ["HTTP/1.0 " + status, "Content-Type: text/html", "Content-Length: %d" % len(body)]
+def table_middle(page):
+    """The offset halfway through the rows of the page's server table: a cut
+    there leaves the table open after its first rows, most often inside a row."""
+    header_row = page.index(b"<th>")
+    rows_start = page.index(b"</tr>\n", header_row) + len(b"</tr>\n")
+    return (rows_start + page.index(b"</table>", rows_start)) // 2
+
+
+def response(status, body, extra=(), length=True):
+    head = ["HTTP/1.0 " + status, "Content-Type: text/html"]
+    if length:
+        head.append("Content-Length: %d" % len(body))
     head.extend(extra)
     return ("\r\n".join(head) + "\r\n\r\n").encode("latin-1") + body
 
@@ -125,7 +142,32 @@ class Handler(socketserver.BaseRequestHandler):
             return
         request_line = request.split("\r\n", 1)[0]
         print("request: %s" % request_line, flush=True)
-        self.send_blocks(self.answer(request, request_line))
+        reply = self.answer(request, request_line)
+        try:
+            self.send_blocks(reply, self.cut_at(reply))
+            if site.mode == "stall":
+                # Silence with the connection open, until the client goes.
+                self.request.settimeout(STALL_LIMIT_S)
+                self.request.recv(1)
+            elif site.mode == "reset":
+                # Lingering zero seconds makes the close a reset (RST), not an end (FIN).
+                self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                        struct.pack("ii", 1, 0))
+                self.request.close()
+        except OSError:
+            pass  # the client went away: nothing more to send
+
+    def cut_at(self, reply):
+        """How many bytes of Reply the mode sends."""
+        mode = self.server.site.mode
+        if mode == "stall":
+            return len(reply) // 3
+        if mode not in ("cut", "reset", "cut-nolength"):
+            return len(reply)
+        # The whole header; of the page, half or up to the middle of its rows.
+        body_start = reply.index(b"\r\n\r\n") + 4
+        page = reply[body_start:]
+        return body_start + (table_middle(page) if mode == "cut-nolength" else len(page) // 2)
 
     def answer(self, request, request_line):
         site = self.server.site
@@ -136,6 +178,8 @@ class Handler(socketserver.BaseRequestHandler):
             return response("200 OK", MAINTENANCE_PAGE)
         if mode == "no-status":
             return site.page
+        if mode == "cut-nolength":
+            return response("200 OK", site.page, length=False)
         if mode == "redirect":
             if " /list.php?next " not in request_line + " ":
                 return response("302 Found", b"", ("Location: /list.php?next",
@@ -146,24 +190,18 @@ class Handler(socketserver.BaseRequestHandler):
                 return response("403 Forbidden", FORBIDDEN_PAGE)
         return response("200 OK", site.page)
 
-    def send_blocks(self, data):
+    def send_blocks(self, data, end):
+        """Data up to End, a block at a time. Where End cuts it short, the
+        pause before the next block comes all the same: what ends the
+        connection comes when that block would have."""
         site = self.server.site
-        stall_at = len(data) // 3 if site.mode == "stall" else None
         sent = 0
-        try:
-            while sent < len(data):
-                if stall_at is not None and sent >= stall_at:
-                    # Silence with the connection open, until the client goes.
-                    self.request.settimeout(STALL_LIMIT_S)
-                    self.request.recv(1)
-                    return
-                block = data[sent:sent + site.block_bytes]
-                self.request.sendall(block)
-                sent += len(block)
-                if sent < len(data):
-                    time.sleep(site.block_delay)
-        except OSError:
-            pass  # the client went away: nothing more to send
+        while sent < end:
+            block = data[sent:min(sent + site.block_bytes, end)]
+            self.request.sendall(block)
+            sent += len(block)
+            if sent < len(data):
+                time.sleep(site.block_delay)
 
 
 class Site(socketserver.ThreadingTCPServer):

@@ -4,9 +4,16 @@
 #include "framework/PopupMenu.h"
 
 namespace velloran {
+namespace {
+constexpr const char* StopRefreshCaption = "Stop refresh";
+}
 
 void TForm1::GridContextPopup(int screenX, int screenY) {
   TPopupMenu menu;
+  if (refreshing_) {
+    menu.Add(StopRefreshCaption, [this] { StopRefresh(); });
+    menu.AddSeparator();
+  }
   AddServerCheckItems(menu);
   // The list's own commands apart from those that bring another list.
   if (!menu.Empty()) menu.AddSeparator();

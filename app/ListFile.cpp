@@ -1,6 +1,7 @@
 #include "app/ListFile.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/ListCheck.h"
 #include "app/PageScraper.h"
@@ -105,6 +106,12 @@ void ListRows::SetCell(int column, int row, const std::string& text) {
   if (column < 0 || column >= ColumnCount()) throw EKGridError("Wrong column index");
   if (row < 0 || row >= rows_) throw EKGridError("Wrong row index");
   columns_[column][row] = text;
+}
+
+std::string ListRows::TakeCell(int column, int row) {
+  if (column < 0 || column >= ColumnCount()) throw EKGridError("Wrong column index");
+  if (row < 0 || row >= rows_) throw EKGridError("Wrong row index");
+  return std::exchange(columns_[column][row], std::string());
 }
 
 void CopyRows(const CellTable& from, CellTable& into) {

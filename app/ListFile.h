@@ -63,6 +63,8 @@ class ListRows : public CellTable {
   void SetRowCount(int rows) override;
   std::string Cell(int column, int row) const override;
   void SetCell(int column, int row, const std::string& text) override;
+  // Hands the text over: the cell is empty afterwards.
+  std::string TakeCell(int column, int row) override;
   void Clear() override { SetRowCount(0); }
 
  private:

@@ -122,7 +122,7 @@ void TForm1::LoadListFile(const std::string& path) {
     ReadListFile(file, file.Size(), rows);
   }
   listTaken_ = true;
-  ReplaceList([&] { CopyRows(rows, Grid); });
+  ReplaceList(rows);
 }
 
 }  // namespace velloran

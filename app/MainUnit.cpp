@@ -9,7 +9,7 @@
 #include "app/CacheFile.h"
 #include "app/FileDate.h"
 #include "app/Links.h"
-#include "app/PageScraper.h"
+#include "app/ListFile.h"
 #include "app/Resources.h"
 #include "app/StallWatch.h"
 #include "app/ServerGrid.h"
@@ -174,10 +174,14 @@ void TForm1::FormCreate() {
   // Shown before anything is loaded, so that a first download runs with the window on screen.
   Show();
   std::string cache = CachePath();
+  // A save that could not put its new list in place left it beside the place.
+  RecoverUnplacedCache(cache);
   if (FileExists(cache)) {
     Grid.Columns().LoadFromRegistry(ServerListKey, 1);
     Edit3->SetText(FileDateText(cache));
-    LoadGridFile(Grid, cache);
+    ListRows rows(Grid.ColumnCount());
+    LoadGridFile(rows, cache);
+    Grid.TakeRows(rows);
     ListReplaced();
   } else if (listFiles_.empty()) {
     // The window is on the screen already, so the first download shows its progress.
@@ -194,18 +198,14 @@ void TForm1::AckwList() {
   SB->SetPanelText(0, std::to_string(Grid.RowCount()) + " servers");
 }
 
-void TForm1::FillGrid(const std::string& body) {
-  ReplaceList([&] { ScrapeServerList(body, Grid); });
+void TForm1::FillGrid(CellTable& rows) {
+  ReplaceList(rows);
 }
 
-void TForm1::ReplaceList(const std::function<void()>& fill) {
-  Grid.SetVisible(false);
-  // The grid comes back even when saving fails: a hidden list helps nobody.
-  struct ShowAgain {
-    TKStringGrid& grid;
-    ~ShowAgain() { grid.SetVisible(true); }
-  } showAgain{Grid};
-  fill();
+void TForm1::ReplaceList(CellTable& rows) {
+  // All or nothing: a failure here leaves the old list in the grid. The
+  // texts move over; the rows aside are not needed afterwards.
+  Grid.TakeRows(rows);
   Grid.Columns().SaveToRegistry(ServerListKey);
   std::string cache = CachePath();
   ListReplaced();

@@ -71,7 +71,9 @@ class TForm1 : public TForm {
   TNMHTTP* H = nullptr;
 
   void AckwList();
-  void FillGrid(const std::string& body);
+  // Replaces the list by Rows, a whole list read aside (its texts are taken
+  // over), and saves it.
+  void FillGrid(CellTable& rows);
   void ClickAddServer();
   void Button1Click();
   void Image1Click();
@@ -88,6 +90,10 @@ class TForm1 : public TForm {
   void HStatus(TComponent* sender, const std::string& status);
   void HPacketRecvd(TComponent* sender);
   void FormClose(TCloseAction& action);
+  // Ends a running refresh, keeping the old list (the shortcut menu's "Stop
+  // refresh" and Escape).
+  void StopRefresh();
+  bool Refreshing() const { return refreshing_; }
 
   // The grid's shortcut menu (app/GridMenu.cpp): each feature adds its own
   // commands to it.
@@ -118,8 +124,9 @@ class TForm1 : public TForm {
   void CreateClient();
   // One address's try of a refresh; true when its list was taken.
   bool TryListUrl(const std::string& url);
-  // Puts a new list into the grid by Fill, then saves it as a download's is.
-  void ReplaceList(const std::function<void()>& fill);
+  // Puts Rows, a whole list, into the grid in one step (taking its texts
+  // over), then saves it as a download's is.
+  void ReplaceList(CellTable& rows);
   void AcceptListFiles();
   void LoadListFromDialog();
   // Shows why a list can't be loaded now, if it can't.
@@ -141,6 +148,9 @@ class TForm1 : public TForm {
   // Set once the window closes: a download under way ends and writes nothing.
   bool closing_ = false;
   bool refreshing_ = false;
+  // Set when the user stops the refresh under way: it ends, writes nothing
+  // and says so in place of an error.
+  bool stopRequested_ = false;
   bool addingServers_ = false;
   // Set once a new list goes into the grid: an error after that (saving it)
   // is no failure of the list's source.

@@ -127,6 +127,11 @@ class ServerListScan {
   // The text between a ">" and the "<" that ends it, from the page's bytes.
   void TextEnded(const char* begin, const char* end) { Handle(Gather(begin, end)); }
 
+  ServerTableState State() const {
+    if (!sawTable_) return ServerTableState::None;
+    return inTable_ ? ServerTableState::Unfinished : ServerTableState::Complete;
+  }
+
   // A text that lies within one block, from the block's marks: Kept holds its
   // bytes (at least one) in Source, the block's bytes followed by Overrun more.
   void TextInBlock(const char* source, std::uint64_t kept, bool ampersand) {
@@ -165,6 +170,7 @@ class ServerListScan {
       column_ = column_ + 1 == CellsPerRow ? 0 : column_ + 1;
     } else if (text == TableStartText) {
       inTable_ = true;
+      sawTable_ = true;
       column_ = 0;
     }
   }
@@ -231,6 +237,7 @@ class ServerListScan {
   CellTable& grid_;
   const char* const pageEnd_;
   bool inTable_ = false;
+  bool sawTable_ = false;
   int column_ = 0;
   int row_ = 0;
   std::vector<char> buffer_;
@@ -325,7 +332,7 @@ void ScanIrregularBlock(const char* block, const BlockMarks& marks, ScanState& s
 
 }  // namespace
 
-void ScrapeServerList(std::string_view body, CellTable& grid) {
+ServerTableState ScrapeServerList(std::string_view body, CellTable& grid) {
   grid.Clear();
   const char* const data = body.data();
   const std::size_t size = body.size();
@@ -347,6 +354,7 @@ void ScrapeServerList(std::string_view body, CellTable& grid) {
       ScanIrregularBlock(block, marks, state, scan);
   }
   // A text that no "<" ends is lost.
+  return scan.State();
 }
 
 }  // namespace velloran

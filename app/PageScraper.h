@@ -10,9 +10,14 @@
 
 namespace velloran {
 
+// Where the page left the server table: never started (no "Gigabytes" text),
+// still open when the page ended (no "PrivacyPolicy" text after the last
+// start: a page that was cut off in the table), or ended.
+enum class ServerTableState { None, Unfinished, Complete };
+
 // Empties Grid and fills it from the page Body, byte by byte as delivered:
 // blanks and control bytes are dropped from every text, "&nbsp;" is removed,
-// and nothing else is decoded.
-void ScrapeServerList(std::string_view body, CellTable& grid);
+// and nothing else is decoded. Returns where the page left the table.
+ServerTableState ScrapeServerList(std::string_view body, CellTable& grid);
 
 }  // namespace velloran

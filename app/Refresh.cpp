@@ -1,11 +1,14 @@
 // The main window's refresh: its HTTP client H, "Refresh" (ClickRA), the
-// client's events, and what closing the window does to a download.
+// client's events, stopping a refresh, and what closing the window does to a
+// download.
 #include <memory>
 #include <string>
 
+#include "app/DownloadVerdict.h"
 #include "app/ListAddress.h"
-#include "app/ListCheck.h"
+#include "app/ListFile.h"
 #include "app/MainUnit.h"
+#include "app/PageScraper.h"
 #include "app/StallWatch.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
@@ -20,6 +23,9 @@ namespace {
 constexpr UINT StallLimitMs = 30000;
 
 constexpr const char* NoServerListText = "The page holds no server list; the old list was kept";
+constexpr const char* NoServerListFailure = "the reply holds no server list";
+constexpr const char* KeptText = "; the old list was kept";
+constexpr const char* StoppedText = "Refresh stopped; the old list was kept.";
 std::string StallFailure() {
   return "sent nothing for " + std::to_string(StallLimitMs / 1000) + " seconds";
 }
@@ -30,17 +36,40 @@ std::string StallText() {
 constexpr const char* AllListSitesFailedText =
     "No list site gave a server list; the old list was kept:";
 
-// A reply that is not the list, told apart from the client's own errors.
-class ENoServerList : public Exception {
+// A reply that came but brought no whole list: its sentence for the box of a
+// refresh from one address, its phrase for the summary of several.
+class EListNotTaken : public Exception {
  public:
-  using Exception::Exception;
+  EListNotTaken(const std::string& text, std::string failure)
+      : Exception(text), failure_(std::move(failure)) {}
+  // What the site did, for the line "URL: ..." of the summary.
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  std::string failure_;
 };
+
+// What the list site did, as the failure of one address and as the sentence
+// that tells the user.
+EListNotTaken SiteFailure(const std::string& failure) {
+  return EListNotTaken("The list site " + failure + KeptText, failure);
+}
 
 // What an error reply said of itself: its status line, or, without one, the
 // status text the refresh showed for it.
 std::string ReplyStatusLine(const std::string& header) {
   std::string line = header.substr(0, header.find_first_of("\r\n"));
   return line.empty() ? "Error downloading!" : line;
+}
+
+ReplyFacts FactsOf(const TNMHTTP& client) {
+  ReplyFacts facts;
+  facts.headerStarted = !client.Header().empty();
+  facts.headerComplete = client.HeaderComplete();
+  facts.contentLengthGiven = client.ContentLengthGiven();
+  facts.contentLength = client.BytesTotal();
+  facts.bodyBytes = client.BytesRecvd();
+  return facts;
 }
 
 }  // namespace
@@ -60,9 +89,14 @@ void TForm1::CreateClient() {
   H->OnInvalidHost = [this](bool& handled) { HInvalidHost(handled); };
   H->OnStatus = [this](TComponent* sender, const std::string& status) { HStatus(sender, status); };
   H->OnPacketRecvd = [this](TComponent* sender) { HPacketRecvd(sender); };
-  stallWatch_ = std::make_unique<TStallWatch>(Application(), StallLimitMs, [this] { H->Abort(); });
+  // Bytes that wait unread on the socket came from a live site: only this
+  // program kept them waiting (a message box, a menu or a window drag runs a
+  // loop of its own, which reads nothing), so they are no silence.
+  stallWatch_ = std::make_unique<TStallWatch>(
+      Application(), StallLimitMs, [this] { H->Abort(); }, [this] { return H->DataAvailable(); });
   Button3->OnClick = [this] { ClickRA(); };
   OnClose = [this](TCloseAction& action) { FormClose(action); };
+  OnCancel = [this] { StopRefresh(); };
 }
 
 void TForm1::ClickRA() {
@@ -70,16 +104,20 @@ void TForm1::ClickRA() {
   // this keeps it from any other way in too.
   if (refreshing_) return;
   refreshing_ = true;
+  stopRequested_ = false;
   Panel1->SetEnabled(false);
-  // Whatever the outcome: the count text, then the panel back, and only then
-  // does an error go on to the error box.
+  // Whatever the outcome: the count text (or, once the user stopped it, what
+  // became of the refresh), then the panel back, and only then does an error
+  // go on to the error box.
   struct EndOfRefresh {
     TForm1& form;
     ~EndOfRefresh() {
       form.stallWatch_->Stop();
       form.AckwList();
+      if (form.stopRequested_ && !form.closing_) form.SB->SetPanelText(0, StoppedText);
       form.Panel1->SetEnabled(true);
       form.refreshing_ = false;
+      form.stopRequested_ = false;
     }
   } end{*this};
   // One address: its own errors, as they come.
@@ -91,19 +129,19 @@ void TForm1::ClickRA() {
   // box; only when every one has failed does the user hear what each did.
   std::string failures;
   for (const std::string& url : listUrls_) {
-    if (closing_) return;
+    if (closing_ || stopRequested_) return;
     std::string failure;
     try {
       if (TryListUrl(url)) return;
       failure = ReplyStatusLine(H->Header());
-    } catch (const ENoServerList&) {
-      failure = "the reply holds no server list";
+    } catch (const EListNotTaken& error) {
+      failure = error.Failure();
     } catch (const Exception& error) {
       // An error after the list was taken (saving it) is no failure of the site.
       if (listTaken_) throw;
       failure = stallWatch_->Stalled() ? StallFailure() : error.what();
     }
-    if (closing_) return;
+    if (closing_ || stopRequested_) return;
     failures += "\n" + url + ": " + failure;
   }
   throw Exception(AllListSitesFailedText + failures);
@@ -115,30 +153,56 @@ bool TForm1::TryListUrl(const std::string& url) {
   stallWatch_->Start();
   try {
     H->Get(url);
-  } catch (const ESockError&) {
-    // The window's close aborted the download: the program is ending, and
-    // the abort's text would only hold it up.
-    if (closing_) return false;
+  } catch (const ESockError& error) {
+    // The window's close or the user's stop aborted the download: the abort's
+    // text would only tell them what they just did.
+    if (closing_ || stopRequested_) return false;
     if (stallWatch_->Stalled()) throw ESockError(StallText());
+    // Whatever arrived before the break is not known to be all there was.
+    if (dynamic_cast<const EConnectionBroken*>(&error)) {
+      SB->SetPanelText(0, "Error downloading!");
+      throw SiteFailure(BrokenOffText(error.Message(), H->BytesRecvd()));
+    }
     throw;
   }
   stallWatch_->Stop();
   return listTaken_;
 }
 
+void TForm1::StopRefresh() {
+  if (!refreshing_ || stopRequested_) return;
+  stopRequested_ = true;
+  // The download's wait is below on this thread's stack: it ends as soon as
+  // this handler returns to it.
+  H->Abort();
+}
+
 void TForm1::HSuccess(CmdType) {
-  // Once the window is closing nothing is written any more.
-  if (closing_) return;
+  // Once the window is closing or the user stopped the refresh, nothing is written.
+  if (closing_ || stopRequested_) return;
   const std::string& body = H->Body();
+  const ReplyFacts facts = FactsOf(*H);
+  // A reply cut short must never stand in for the list: the page is read
+  // aside, and only a whole one replaces the grid.
+  if (std::string cut = HowTheReplyWasCut(facts); !cut.empty()) {
+    SB->SetPanelText(0, "Error downloading!");
+    throw SiteFailure(cut);
+  }
+  ListRows rows(Grid.ColumnCount());
+  const ServerTableState table = ScrapeServerList(body, rows);
   // A reply that is not the list (an error page, an empty reply) would
   // otherwise replace a good list with an empty one.
-  if (!HoldsServerTable(body)) {
+  if (table == ServerTableState::None) {
     SB->SetPanelText(0, "Error downloading!");
-    throw ENoServerList(NoServerListText);
+    throw EListNotTaken(NoServerListText, NoServerListFailure);
+  }
+  if (std::string cut = HowThePageWasCut(facts, table); !cut.empty()) {
+    SB->SetPanelText(0, "Error downloading!");
+    throw SiteFailure(cut);
   }
   SB->SetPanelText(0, "Download complete");
   listTaken_ = true;
-  FillGrid(body);
+  FillGrid(rows);
   AckwList();
 }
 
@@ -162,7 +226,7 @@ void TForm1::HPacketRecvd(TComponent*) {
   stallWatch_->Touch();
   // The window repaints, the grid scrolls and sorts, and a close is seen.
   Application()->ProcessMessages();
-  SB->SetPanelText(0, std::to_string(H->BytesRecvd()) + " bytes received... (Please wait)");
+  SB->SetProgressText(0, std::to_string(H->BytesRecvd()) + " bytes received... (Please wait)");
 }
 
 void TForm1::FormClose(TCloseAction&) {

@@ -9,9 +9,11 @@ namespace {
 constexpr UINT_PTR StallTimer = 1;
 }
 
-TStallWatch::TStallWatch(TApplication* application, UINT limitMs, std::function<void()> onStall)
+TStallWatch::TStallWatch(TApplication* application, UINT limitMs, std::function<void()> onStall,
+                         std::function<bool()> live)
     : limitMs_(limitMs),
       onStall_(std::move(onStall)),
+      live_(std::move(live)),
       window_(application, [this](UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
         if (message != WM_TIMER || wParam != StallTimer) return std::nullopt;
         Fire();
@@ -43,6 +45,10 @@ void TStallWatch::Stop() {
 void TStallWatch::Fire() {
   // A tick already queued when the watch stopped comes to nothing.
   if (!running_) return;
+  if (live_ && live_()) {
+    Touch();
+    return;
+  }
   Stop();
   stalled_ = true;
   if (onStall_) onStall_();

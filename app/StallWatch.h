@@ -1,8 +1,11 @@
 #pragma once
 // A watch on a transfer that may go silent: once Touch has not been called
 // for Limit milliseconds since Start or the last Touch, it stops and calls
-// OnStall, once. It ticks from a window timer of a hidden window, so OnStall
-// runs inside whatever wait of the user-interface thread handles messages.
+// OnStall, once; unless Live, asked then, says the other side is not silent
+// after all (the transfer's reader is only held up), which starts the period
+// anew. It ticks from a window timer of a hidden window, so OnStall runs
+// inside whatever loop of the user-interface thread handles messages, a
+// message box's or a menu's included.
 //
 // Threading: user-interface thread only.
 
@@ -18,7 +21,8 @@ class TApplication;
 
 class TStallWatch {
  public:
-  TStallWatch(TApplication* application, UINT limitMs, std::function<void()> onStall);
+  TStallWatch(TApplication* application, UINT limitMs, std::function<void()> onStall,
+              std::function<bool()> live = {});
   ~TStallWatch();
   TStallWatch(const TStallWatch&) = delete;
   TStallWatch& operator=(const TStallWatch&) = delete;
@@ -36,6 +40,7 @@ class TStallWatch {
 
   UINT limitMs_;
   std::function<void()> onStall_;
+  std::function<bool()> live_;
   THiddenWindow window_;
   bool running_ = false;
   bool stalled_ = false;

@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "app/ServerGrid.h"
 #include "framework/Exception.h"
 #include "framework/TextFile.h"
+#include "grid/kstrgrid.h"
 #include "tests/support/BlockSource.h"
 #include "tests/support/CellRows.h"
 
@@ -148,6 +150,26 @@ TEST(ListRows, HoldsCellsAndCopiesIntoAnotherTable) {
   // Rows that come back after a shrink start empty.
   into.SetRowCount(5);
   EXPECT_EQ(into.Cell(1, 4), "");
+}
+
+// A list read aside goes into the grid by moving its texts, with the same
+// cells as a copy gives.
+TEST(ListRows, HandsItsTextsOverToTheGrid) {
+  ListRows rows(7);
+  rows.SetRowCount(3);
+  rows.SetCell(0, 0, "A server name far too long for a short string");
+  rows.SetCell(1, 1, "10.0.0.1");
+  rows.SetCell(6, 2, "two\nlines");
+  const ListRows copy = rows;
+  TKStringGrid taken;
+  SetUpServerGrid(taken);
+  taken.TakeRows(rows);
+  TKStringGrid copied;
+  SetUpServerGrid(copied);
+  copied.ReplaceRows(copy);
+  EXPECT_EQ(RowsOf(taken), RowsOf(copied));
+  EXPECT_EQ(taken.Cells(0, 0), "A server name far too long for a short string");
+  EXPECT_EQ(rows.Cell(0, 0), "");
 }
 
 }  // namespace

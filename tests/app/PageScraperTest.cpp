@@ -179,6 +179,33 @@ TEST(ScraperSuite, MatchesAByteByByteScanOnRandomPages) {
   }
 }
 
+// A page cut off inside the table must be told from a whole one.
+TEST(ScraperSuite, SaysWhereThePageLeftTheTable) {
+  const std::string row = Row(Numbered(1, 7));
+  struct Case {
+    const char* name;
+    std::string page;
+    ServerTableState state;
+  } cases[] = {
+      {"no table", "<html><p>Down for maintenance</p></html>", ServerTableState::None},
+      {"whole", Head + row + Foot, ServerTableState::Complete},
+      {"no rows", Head + Foot, ServerTableState::Complete},
+      {"cut after the header row", Head, ServerTableState::Unfinished},
+      {"cut in a row", Head + row + "<tr><td>half", ServerTableState::Unfinished},
+      {"cut in the end text", Head + row + "</table><a>Privacy Pol", ServerTableState::Unfinished},
+      // The end text's own "<" never came: the text is lost, as every such text is.
+      {"end text not closed", Head + row + "</table><a>Privacy Policy",
+       ServerTableState::Unfinished},
+      {"end text with a space entity", Head + row + "<a>Privacy&nbsp;Policy</a>",
+       ServerTableState::Unfinished},
+      {"ended, then a second table cut", Head + row + Foot + Head, ServerTableState::Unfinished},
+  };
+  for (const Case& c : cases) {
+    MemoryCellTable grid;
+    EXPECT_EQ(ScrapeServerList(c.page, grid), c.state) << c.name;
+  }
+}
+
 TEST(ScraperSuite, EmptiesTheGridFirst) {
   MemoryCellTable grid;
   grid.SetRowCount(3);

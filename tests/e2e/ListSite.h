@@ -73,6 +73,35 @@ inline LoopbackReply Stalled() {
   return reply;
 }
 
+// Head, then the page's first At bytes, then, once the client has had time
+// to read them, End: a close, or a reset that breaks the connection off.
+inline LoopbackReply CutPage(const std::string& head, std::size_t at,
+                             LoopbackReply::End end = LoopbackReply::End::Close) {
+  LoopbackReply reply;
+  reply.head = head + Page.substr(0, at);
+  reply.chunks = {""};
+  reply.delayMs = 300;
+  reply.end = end;
+  return reply;
+}
+
+inline const std::string NoLength = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+
+// The page's header, then the page in Pieces parts, DelayMs apart.
+inline LoopbackReply SlowPage(int pieces, int delayMs) {
+  LoopbackReply reply;
+  reply.head = Ok(Page);
+  std::size_t size = (Page.size() + pieces - 1) / pieces;
+  for (std::size_t at = 0; at < Page.size(); at += size)
+    reply.chunks.push_back(Page.substr(at, size));
+  reply.delayMs = delayMs;
+  return reply;
+}
+
+inline HWND GridWindow(const VelloranRun& run) {
+  return FindWindowExA(run.Window(), nullptr, "VelloranGrid", nullptr);
+}
+
 inline bool IsByteCount(const std::string& text) {
   const std::string tail = " bytes received... (Please wait)";
   return text.size() > tail.size() &&

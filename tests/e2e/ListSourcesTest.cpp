@@ -78,6 +78,13 @@ TEST(SeveralAddresses, ASiteThatFailsHandsOnToTheNextWithoutABox) {
        {"Error downloading!"}},
       {"foreign page", {Served(Foreign)}, {"Error downloading!"}},
       {"stalled", {Stalled()}, {}, 60000},
+      {"cut short", {CutPage(Ok(Page), Page.size() / 2)}, {"Error downloading!"}},
+      {"cut in the table without a length",
+       {CutPage(NoLength, Page.size() / 2)},
+       {"Error downloading!"}},
+      {"reset",
+       {CutPage(Ok(Page), Page.size() / 2, LoopbackReply::End::Reset)},
+       {"Error downloading!"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -113,13 +120,15 @@ TEST(SeveralAddresses, WhenAllFailOneBoxNamesEachAndTheOldListStays) {
   test::SetLayoutMarker();
   LoopbackServer missing({LoopbackReply::Text("HTTP/1.0 404 Not Found\r\n\r\nNo such page")});
   LoopbackServer foreign({Served(Foreign)});
+  LoopbackServer cut({CutPage(Ok(Page), Page.size() / 2)});
   const std::string refused = RefusedUrl();
-  const std::string urls[] = {refused, missing.Url("/list.php"), foreign.Url("/list.php")};
+  const std::string urls[] = {refused, missing.Url("/list.php"), foreign.Url("/list.php"),
+                              cut.Url("/list.php")};
   VelloranRun run;
   run.WriteCache(OldCache);
   // The last option has no address: the empty one.
   ASSERT_TRUE(run.Start("--list-url " + urls[0] + " --list-url=" + urls[1] + " --list-url " +
-                        urls[2] + " --list-url"));
+                        urls[2] + " --list-url " + urls[3] + " --list-url"));
   ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
   const std::string date = test::WindowText(run.LastRefreshed());
   run.ClickRefresh();
@@ -128,10 +137,14 @@ TEST(SeveralAddresses, WhenAllFailOneBoxNamesEachAndTheOldListStays) {
   EXPECT_EQ(box.caption, "Velloran");
   EXPECT_EQ(box.text, "No list site gave a server list; the old list was kept:\n" + urls[0] +
                           ": Connection Failed\n" + urls[1] + ": HTTP/1.0 404 Not Found\n" +
-                          urls[2] + ": the reply holds no server list\n: Empty URL.");
+                          urls[2] + ": the reply holds no server list\n" + urls[3] +
+                          ": closed the connection after " + std::to_string(Page.size() / 2) +
+                          " of " + std::to_string(Page.size()) + " bytes\n: Empty URL.");
   EXPECT_EQ(WithoutByteCounts(run.StatusTexts()), (Texts{{"2 servers", true},
                                                          {"Contacting 127.0.0.2...", false},
                                                          {"Connection failed!", false},
+                                                         {"Contacting 127.0.0.1...", false},
+                                                         {"Error downloading!", false},
                                                          {"Contacting 127.0.0.1...", false},
                                                          {"Error downloading!", false},
                                                          {"Contacting 127.0.0.1...", false},

@@ -9,9 +9,11 @@
 #include <string>
 
 #include "app/CacheFile.h"
+#include "app/ListFile.h"
 #include "app/PageScraper.h"
 #include "benchmarks/ServerListPage.h"
 #include "app/ServerGrid.h"
+#include "grid/kstrgrid.h"
 #include "tests/support/MemoryCellTable.h"
 
 namespace velloran::bench {
@@ -68,6 +70,22 @@ void Scrape(benchmark::State& state) {
   state.counters["rows"] = grid.RowCount();
 }
 BENCHMARK(Scrape)->Unit(benchmark::kMillisecond);
+
+// What a refresh does with a downloaded page: the rows read aside, then put
+// into the server grid (which holds the last list) in one step.
+void ScrapeAsideIntoTheServerGrid(benchmark::State& state) {
+  const std::string& page = Page();
+  TKStringGrid grid;
+  SetUpServerGrid(grid);
+  for (auto _ : state) {
+    ListRows rows(grid.ColumnCount());
+    ScrapeServerList(page, rows);
+    grid.TakeRows(rows);
+  }
+  if (grid.RowCount() != Servers) state.SkipWithError("the page did not give every server");
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(ScrapeAsideIntoTheServerGrid)->Unit(benchmark::kMillisecond);
 
 // A grid that only counts what it is given: the scan's own share of Scrape.
 class CountingTable : public CellTable {

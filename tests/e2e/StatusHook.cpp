@@ -43,18 +43,27 @@ std::string LogPath() {
   return length == 0 || length >= sizeof path ? std::string() : std::string(path, length);
 }
 
+// The log, opened at the first text and kept open for the process's life:
+// a download sets hundreds of texts a second, and opening the file for each
+// would weigh on the timings the tests and benchmarks take.
+HANDLE LogFile() {
+  static HANDLE file = [] {
+    const std::string path = LogPath();
+    if (path.empty()) return INVALID_HANDLE_VALUE;
+    return CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }();
+  return file;
+}
+
 void Record(HWND statusBar, const char* text) {
-  const std::string path = LogPath();
-  if (path.empty()) return;
-  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = LogFile();
   if (file == INVALID_HANDLE_VALUE) return;
   std::string line = PanelEnabled(statusBar) ? "1\t" : "0\t";
   line += text ? text : "";
   line += "\r\n";
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
 }
 
 std::string ReadSmallFile(const std::string& path) {
@@ -111,14 +120,16 @@ void ReportMenuItems(HWND menuWindow, HWND reply) {
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     StatusHookProc(int code, WPARAM wParam, LPARAM lParam) {
+  static const UINT menuItemsMessage = RegisterWindowMessageA(velloran::test::MenuItemsMessageName);
+  static const UINT dropFilesMessage = RegisterWindowMessageA("VelloranTestDropFiles");
   if (code == HC_ACTION) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (sent->message == SB_SETTEXTA && LOBYTE(LOWORD(sent->wParam)) == 0 &&
         IsStatusBar(sent->hwnd))
       Record(sent->hwnd, reinterpret_cast<const char*>(sent->lParam));
-    else if (sent->message == RegisterWindowMessageA(velloran::test::MenuItemsMessageName))
+    else if (sent->message == menuItemsMessage)
       ReportMenuItems(sent->hwnd, reinterpret_cast<HWND>(sent->wParam));
-    else if (sent->message == RegisterWindowMessageA("VelloranTestDropFiles"))
+    else if (sent->message == dropFilesMessage)
       RelayDrop(sent->hwnd);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -1,6 +1,8 @@
 #include "net/HttpRequest.h"
 
 #include "framework/FileAccess.h"
+#include "framework/StringList.h"
+#include "net/HttpUrl.h"
 #include "net/NMUUE.h"
 
 namespace velloran {
@@ -26,7 +28,37 @@ std::string ContentLength(const RequestFields& request) {
   return std::to_string(request.SendData.size());
 }
 
+bool SendsDestination(CmdType cmd) {
+  return cmd == CmdCOPY || cmd == CmdMOVE || cmd == CmdLINK || cmd == CmdUNLINK;
+}
+
+// Every text that goes into a line, checked before a line is built: a CR or
+// LF inside one would end it there and start a line of the text's choosing.
+void RefuseControlCharactersIn(const RequestFields& request, const THeaderInfo& headerInfo) {
+  const bool viaProxy = !request.Proxy.empty();
+  RefuseControlCharacters(viaProxy ? request.URL : request.RequestPath, "address");
+  RefuseControlCharacters(request.Host, "address");
+  if (SendsDestination(request.Cmd)) {
+    RefuseControlCharacters(request.DestURL, "destination address");
+  }
+  RefuseControlCharacters(headerInfo.LocalProgram, "User-Agent");
+  RefuseControlCharacters(headerInfo.LocalMailAddress, "From address");
+  if (CookieGoesTo(headerInfo, request.Host, request.Port)) {
+    RefuseControlCharacters(headerInfo.Cookie, "cookie");
+  }
+  RefuseControlCharacters(headerInfo.Referer, "Referer");
+}
+
 }  // namespace
+
+std::string OriginOf(std::string_view host, std::int32_t port) {
+  return std::string(host) + ":" + std::to_string(port);
+}
+
+bool CookieGoesTo(const THeaderInfo& headerInfo, std::string_view host, std::int32_t port) {
+  return headerInfo.CookieOrigin.empty() ||
+         CompareText(headerInfo.CookieOrigin, OriginOf(host, port)) == 0;
+}
 
 std::string MethodToken(CmdType cmd) {
   static constexpr const char* tokens[] = {"GET ",    "OPTIONS ", "HEAD ", "POST ",   "PUT ",
@@ -41,9 +73,13 @@ bool SendsBody(CmdType cmd) {
 
 void BuildRequestHeader(const RequestFields& request, const THeaderInfo& headerInfo,
                         TExStringList& sendHeader) {
-  sendHeader.Clear();
   // A raw request is the caller's text alone.
-  if (request.Cmd == CmdRAW) return;
+  if (request.Cmd == CmdRAW) {
+    sendHeader.Clear();
+    return;
+  }
+  RefuseControlCharactersIn(request, headerInfo);
+  sendHeader.Clear();
   const bool viaProxy = !request.Proxy.empty();
   sendHeader.Add(MethodToken(request.Cmd) + (viaProxy ? request.URL : request.RequestPath) +
                  " HTTP/1.0");
@@ -56,7 +92,9 @@ void BuildRequestHeader(const RequestFields& request, const THeaderInfo& headerI
   sendHeader.Add("Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript");
   sendHeader.SetHeaderValue("User-Agent", headerInfo.LocalProgram);
   sendHeader.SetHeaderValue("From", headerInfo.LocalMailAddress);
-  sendHeader.SetHeaderValue("Cookie", headerInfo.Cookie);
+  if (CookieGoesTo(headerInfo, request.Host, request.Port)) {
+    sendHeader.SetHeaderValue("Cookie", headerInfo.Cookie);
+  }
   sendHeader.SetHeaderValue("Referer", headerInfo.Referer);
   if (!headerInfo.UserId.empty() && !headerInfo.Password.empty()) {
     sendHeader.SetHeaderValue("Authorization", "Basic " + BasicCredentials(headerInfo));

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "net/NMExtstr.h"
 
@@ -39,6 +40,10 @@ struct THeaderInfo {
   std::string Referer;
   std::string UserId;
   std::string Password;
+  // "host:port" (OriginOf) of the server that set Cookie: the cookie goes
+  // back there only, never to a server a redirect leads on to. Empty: a
+  // cookie of the owner's own, sent to every server.
+  std::string CookieOrigin;
 };
 
 // The client's fields that a request is built from.
@@ -52,7 +57,15 @@ struct RequestFields {
   // The body, or with OutputFileMode the name of the file that holds it.
   std::string SendData;
   bool OutputFileMode = false;
+  // The server's port (with Host, what a cookie's origin is compared with).
+  std::int32_t Port = 80;
 };
+
+// A server as a cookie's origin: Host, ":" and Port ("127.0.0.1:8080").
+std::string OriginOf(std::string_view host, std::int32_t port);
+// Whether HeaderInfo's cookie goes to the server of Host and Port: it has no
+// origin, or that origin (host names compared without regard to case).
+bool CookieGoesTo(const THeaderInfo& headerInfo, std::string_view host, std::int32_t port);
 
 // "GET ", "POST ", ...; empty for CmdRAW.
 std::string MethodToken(CmdType cmd);
@@ -65,10 +78,15 @@ bool SendsBody(CmdType cmd);
 // the request line (through a proxy with the whole URL), the proxy's lines,
 // Host, the two Accept lines, the HeaderInfo lines (Authorization as
 // "Basic " and the Base64 of UserId:Password on one line, when both are set),
-// the Content-type line, and the lines of the kind of request. CmdRAW builds
+// the Content-type line, and the lines of the kind of request. The Cookie
+// line only when CookieGoesTo the request's Host and Port. CmdRAW builds
 // nothing: its SendData is the whole request as it goes out. With
 // OutputFileMode the Content-Length is the size of the file named SendData
 // (an error opening it passes on).
+// A value that would go into a line holding a control character raises
+// ControlCharacterText (Exception) and leaves SendHeader as it was: "address"
+// (the request line's path or URL, Host), "destination address" (DestURL),
+// "User-Agent", "From address", "cookie" and "Referer" (HeaderInfo).
 void BuildRequestHeader(const RequestFields& request, const THeaderInfo& headerInfo,
                         TExStringList& sendHeader);
 

@@ -107,6 +107,17 @@ void TakeValue(std::string_view line, ResponseHeaderFields& fields) {
 
 }  // namespace
 
+std::string CookiePair(std::string_view setCookieValue) {
+  std::string_view pair = setCookieValue.substr(0, setCookieValue.find(';'));
+  const std::size_t first = pair.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  pair = pair.substr(first, pair.find_last_not_of(" \t") + 1 - first);
+  if (const std::size_t at = FindControlCharacter(pair); at != std::string_view::npos) {
+    throw ESockError(ControlCharacterText("reply's cookie", pair[at]));
+  }
+  return std::string(pair);
+}
+
 std::string TooManyHeaderLinesText(std::size_t limit) {
   return "HTTP header has more than " + std::to_string(limit) + " lines";
 }

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "framework/TextFile.h"
 #include "net/LineSplitter.h"
@@ -50,8 +51,10 @@ struct ResponseHeaderFields {
   bool HasContentLength = false;
   // Whether the header ended with its empty line, not with the peer's close.
   bool Complete = false;
+  // The last Set-Cookie line's value as it came, attributes and all.
   std::string CookieIn;
-  // Kept as it was when the response has no Location line.
+  // Kept as it was when the response has no Location line. As it came: a CR
+  // inside the line stays (ParseURL refuses it as the next pass's address).
   std::string Location;
 };
 
@@ -60,5 +63,14 @@ struct ResponseHeaderFields {
 // Header. (Tests and fuzzing set smaller Limits, to reach them with small inputs.)
 void ReadResponseHeader(LineSource& lines, ByteSink& header, ResponseHeaderFields& fields,
                         const HeaderLimits& limits = {});
+
+// The cookie to send back from a Set-Cookie value: its name=value pair, the
+// text before the first ";", without the blanks (spaces and tabs) around it.
+// The attributes after it ("Path=/", "HttpOnly", ...) are for the client,
+// and sent back they would pose as cookies of their own. Empty when there is
+// no pair. A pair holding a control character raises ESockError
+// (ControlCharacterText("reply's cookie", ...)): sent back, a CR or LF would
+// make a header line of the reply's choosing.
+std::string CookiePair(std::string_view setCookieValue);
 
 }  // namespace velloran

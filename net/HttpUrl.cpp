@@ -51,9 +51,33 @@ std::string NthWord(std::string_view text, char character, int n) {
   return std::string(text.substr(start, end == std::string_view::npos ? end : end - start));
 }
 
+std::size_t FindControlCharacter(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsControlCharacter(text[i])) return i;
+  }
+  return std::string_view::npos;
+}
+
+std::string HexByte(char byte) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  const auto value = static_cast<unsigned char>(byte);
+  return {digits[value >> 4], digits[value & 0xF]};
+}
+
+std::string ControlCharacterText(std::string_view what, char byte) {
+  return "The " + std::string(what) + " holds a control character (0x" + HexByte(byte) +
+         "); nothing was sent";
+}
+
+void RefuseControlCharacters(std::string_view text, std::string_view what) {
+  const std::size_t at = FindControlCharacter(text);
+  if (at != std::string_view::npos) throw Exception(ControlCharacterText(what, text[at]));
+}
+
 void ParseURL(RequestTarget& target) {
   const std::string& url = target.URL;
   if (url.empty()) throw Exception(EmptyURLText);
+  RefuseControlCharacters(url, "address");
   if (target.Port == 0) target.Port = 80;
 
   const bool hasAuthority = url.find("//") != std::string::npos;

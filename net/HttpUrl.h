@@ -30,8 +30,26 @@ struct RequestTarget {
 //   Port 70, "ftp" 21, "https" raises "HTTP Secure Socket is not supported",
 //   anything else 80; a URL without ":" keeps the Port it had;
 // - a port after the host ("host:8080") wins; a port text that is no integer,
-//   or one outside 0 to 65535, raises EConvertError.
+//   or one outside 0 to 65535, raises EConvertError;
+// - a URL holding a control character raises ControlCharacterText("address",
+//   the first one) (Exception) before anything else is looked at: a CR or LF
+//   would end the request line and start a header line of its own, and a
+//   redirect's Location comes here as the next pass's URL.
 void ParseURL(RequestTarget& target);
+
+// Whether Byte is a control character (0x00-0x1F or 0x7F), which no line of a
+// request may hold.
+constexpr bool IsControlCharacter(char byte) {
+  return static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F;
+}
+// Byte as two upper-case hexadecimal digits ("0D").
+std::string HexByte(char byte);
+// The position of the first control character in Text, or npos.
+std::size_t FindControlCharacter(std::string_view text);
+// "The WHAT holds a control character (0x0D); nothing was sent", naming Byte.
+std::string ControlCharacterText(std::string_view what, char byte);
+// Raises Exception(ControlCharacterText(What, ...)) when Text holds a control character.
+void RefuseControlCharacters(std::string_view text, std::string_view what);
 
 // The 1-based position of the N-th Character in Text; the length plus 1 when
 // there are fewer, or when the N-th is the last character.

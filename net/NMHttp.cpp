@@ -101,8 +101,8 @@ void TNMHTTP::ParseURL() {
 }
 
 void TNMHTTP::BuildRequestHeader() {
-  RequestFields fields{currentCmd_, url_,     requestPath_, Host(),
-                       Proxy(),     destURL_, sendData_,    outputFileMode_};
+  RequestFields fields{currentCmd_, url_,      requestPath_,    Host(), Proxy(),
+                       destURL_,    sendData_, outputFileMode_, Port()};
   ::velloran::BuildRequestHeader(fields, headerInfo_, sendHeader_);
 }
 
@@ -193,15 +193,25 @@ int TNMHTTP::Pass() {
   return ReplyNumber();
 }
 
+void TNMHTTP::TakeCookie() {
+  if (cookieIn_.empty()) return;
+  std::string pair = CookiePair(cookieIn_);
+  if (pair.empty()) return;
+  headerInfo_.Cookie = std::move(pair);
+  headerInfo_.CookieOrigin = OriginOf(Host(), Port());
+}
+
 void TNMHTTP::ExecuteRequest() {
   for (int pass = 1;; ++pass) {
+    // Before any connection: a redirect's Location is checked here, on the
+    // pass that would send it.
     ParseURL();
     BuildRequestHeader();
     if (OnAboutToSend) OnAboutToSend(this);
     int code = Pass();
     if (code >= 300 && code <= 398) {
       bool handled = false;
-      if (!cookieIn_.empty()) headerInfo_.Cookie = cookieIn_;
+      TakeCookie();
       if (OnRedirect) OnRedirect(handled);
       if (handled) return;
       // A bare name stays on the server of this pass, its port included.

@@ -3,8 +3,15 @@
 // a connection per pass, sending the request, reading the status and header
 // lines into Header and the body into Body until the server closes, and
 // telling the outcome through OnSuccess or OnFailure. Redirects with a new
-// address are followed, a cookie that comes with a redirect is kept in
-// HeaderInfo for every later request.
+// address are followed; the name=value pair of a cookie that comes with a
+// redirect is kept in HeaderInfo, with the host and port that set it, and
+// sent with every later request to that server and to no other.
+//
+// A reply can't steer a request: every pass's address is checked before it
+// connects, and one holding a control character (a CR in a Location, say)
+// ends the request with ControlCharacterText (HttpUrl.h); so does such a text
+// for any other request line (HttpRequest.h), and a redirect's cookie whose
+// pair holds one (CookiePair, HttpResponse.h).
 //
 // Threading and re-entrancy: as TPowersock (Psock.h). Every request operation
 // handles the thread's messages while it waits, so the owner's handlers run
@@ -81,6 +88,8 @@ class TNMHTTP : public TPowersock {
   const std::string& RequestPath() const { return requestPath_; }
   const TExStringList& SendHeader() const { return sendHeader_; }
   const std::string& Location() const { return location_; }
+  // The last reply's Set-Cookie value as it came, attributes and all
+  // (HeaderInfo().Cookie holds the pair that is sent back).
   const std::string& CookieIn() const { return cookieIn_; }
   // Of the last reply: whether it gave a Content-Length (BytesTotal holds it
   // then, and a body shorter than that was cut short), and whether its header
@@ -104,6 +113,8 @@ class TNMHTTP : public TPowersock {
   // Connect, send, read the reply; returns the reply number.
   int Pass();
   void ReadBody();
+  // A redirect's cookie into HeaderInfo, with this pass's server as its origin.
+  void TakeCookie();
 
   std::string body_ = "Default.htm";
   std::string header_ = "Head.txt";

@@ -10,6 +10,10 @@
 // - The status code is the second field's number, not cut to 16 bits, and a
 //   number too large for 32 bits is the largest value, never 0 (success).
 // - Values are at most 256 characters, on one line.
+// - The cookie sent back is CookieIn's text before its first ";" without the
+//   blanks around it, and holds no control character: a pair that holds one
+//   is refused, naming the first. A Location that holds one is refused as an
+//   address.
 
 #include <algorithm>
 #include <cstdint>
@@ -94,6 +98,49 @@ void CheckStatus(const Outcome& outcome) {
   }
 }
 
+bool IsControlByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte <= 0x1F || byte == 0x7F;
+}
+
+void CheckCookie(const std::string& cookieIn) {
+  std::string expected = cookieIn.substr(0, cookieIn.find(';'));
+  while (!expected.empty() && (expected.back() == ' ' || expected.back() == '\t')) {
+    expected.pop_back();
+  }
+  while (!expected.empty() && (expected.front() == ' ' || expected.front() == '\t')) {
+    expected.erase(0, 1);
+  }
+  const auto control = std::find_if(expected.begin(), expected.end(), IsControlByte);
+  std::string pair;
+  try {
+    pair = CookiePair(cookieIn);
+  } catch (const ESockError& error) {
+    VELLORAN_FUZZ_CHECK(control != expected.end());
+    VELLORAN_FUZZ_CHECK(error.Message() == ControlCharacterText("reply's cookie", *control));
+    return;
+  }
+  VELLORAN_FUZZ_CHECK(control == expected.end());
+  VELLORAN_FUZZ_CHECK(pair == expected);
+  VELLORAN_FUZZ_CHECK(pair.find(';') == std::string::npos);
+}
+
+void CheckLocation(const std::string& location) {
+  const auto control = std::find_if(location.begin(), location.end(), IsControlByte);
+  RequestTarget next{location, "", "prev", 80};
+  std::string error;
+  try {
+    ParseURL(next);
+  } catch (const Exception& e) {
+    error = e.Message();
+  }
+  if (control != location.end()) {
+    VELLORAN_FUZZ_CHECK(error == ControlCharacterText("address", *control));
+  } else {
+    VELLORAN_FUZZ_CHECK(error.find("control character") == std::string::npos);
+  }
+}
+
 void CheckOutcome(const std::string& reply, const Outcome& outcome, const HeaderLimits& limits) {
   const std::vector<std::string_view> replyLines = LinesOf(reply);
   if (!outcome.error.empty()) {
@@ -141,6 +188,8 @@ void CheckOutcome(const std::string& reply, const Outcome& outcome, const Header
   VELLORAN_FUZZ_CHECK(outcome.fields.Complete == endsWithEmptyLine);
   if (!outcome.fields.HasContentLength) VELLORAN_FUZZ_CHECK(outcome.fields.BytesTotal == 0);
   CheckStatus(outcome);
+  CheckCookie(outcome.fields.CookieIn);
+  if (outcome.fields.Location != Unchanged) CheckLocation(outcome.fields.Location);
 }
 
 }  // namespace

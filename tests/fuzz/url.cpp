@@ -1,12 +1,17 @@
 // The address and encoding utilities over any text. The first byte is the
-// delimiter for the field functions, the next two the port before ParseURL;
-// the rest is the text.
+// delimiter for the field functions (its two low bits also choose a proxy and
+// a cookie from the parsed server or another), the next two the port before
+// ParseURL; the rest is the text.
 // - NthWord's fields joined by the delimiter give the text back; NthCharPos
 //   points at the N-th delimiter, or one past the end.
-// - ParseURL raises only its own errors; otherwise the path is 1 to 256
-//   characters from the URL (or "/"), the host a part of it without "/" or
-//   ":", the port one a connection can use, and parsing the result again
-//   gives the same path, host and port.
+// - ParseURL raises only its own errors, and the control-character one
+//   exactly when a plain scan finds a byte below 0x20 or 0x7F, naming the
+//   first; otherwise the path is 1 to 256 characters from the URL (or "/"),
+//   the host a part of it without "/" or ":", the port one a connection can
+//   use, and parsing the result again gives the same path, host and port.
+// - A request built for a URL that parsed (directly or through a proxy) has no
+//   control character in any line, and carries the cookie exactly when its
+//   origin is the parsed host and port.
 // - URLEncode gives only letters, digits, "+" and "%XX", and decodes back.
 // - Base64 and uuencode lines have their lengths and decode back.
 
@@ -16,6 +21,7 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "net/HttpRequest.h"
 #include "net/HttpUrl.h"
 #include "net/NMURL.h"
 #include "net/NMUUE.h"
@@ -53,17 +59,55 @@ void CheckFields(std::string_view text, char delimiter) {
   }
 }
 
-void CheckParse(const std::string& url, std::int32_t port) {
+// The first byte below 0x20 or 0x7F, or npos: the scan that FindControlCharacter must agree with.
+std::size_t FirstControlByte(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte <= 0x1F || byte == 0x7F) return i;
+  }
+  return std::string_view::npos;
+}
+
+void CheckRequest(const RequestTarget& target, bool viaProxy, bool cookieFromThere) {
+  RequestFields fields;
+  fields.URL = target.URL;
+  fields.RequestPath = target.RequestPath;
+  fields.Host = target.Host;
+  fields.Port = target.Port;
+  if (viaProxy) fields.Proxy = "proxy";
+  THeaderInfo info;
+  info.Cookie = "id=7";
+  info.CookieOrigin = OriginOf(target.Host, cookieFromThere ? target.Port : target.Port + 1);
+  TExStringList header;
+  BuildRequestHeader(fields, info, header);
+  bool cookieSent = false;
+  for (int i = 0; i < header.Count(); ++i) {
+    VELLORAN_FUZZ_CHECK(FirstControlByte(header.Strings(i)) == std::string_view::npos);
+    cookieSent = cookieSent || header.Strings(i) == "Cookie: id=7";
+  }
+  VELLORAN_FUZZ_CHECK(cookieSent == cookieFromThere);
+}
+
+void CheckParse(const std::string& url, std::int32_t port, bool viaProxy, bool cookieFromThere) {
   RequestTarget target{url, "old", "prev", port};
+  const std::size_t control = FirstControlByte(url);
+  VELLORAN_FUZZ_CHECK(FindControlCharacter(url) == control);
   try {
     ParseURL(target);
   } catch (const EConvertError& error) {
+    VELLORAN_FUZZ_CHECK(control == std::string::npos);
     VELLORAN_FUZZ_CHECK(error.Message().find("' is not a valid ") != std::string::npos);
     return;
   } catch (const Exception& error) {
-    VELLORAN_FUZZ_CHECK(error.Message() == EmptyURLText || error.Message() == SecureSocketText);
+    if (control != std::string::npos) {
+      VELLORAN_FUZZ_CHECK(error.Message() == ControlCharacterText("address", url[control]));
+      VELLORAN_FUZZ_CHECK(target.RequestPath == "old" && target.Host == "prev");
+    } else {
+      VELLORAN_FUZZ_CHECK(error.Message() == EmptyURLText || error.Message() == SecureSocketText);
+    }
     return;
   }
+  VELLORAN_FUZZ_CHECK(control == std::string::npos);
   VELLORAN_FUZZ_CHECK(target.URL == url || target.URL == url + "/");
   VELLORAN_FUZZ_CHECK(!target.RequestPath.empty() && target.RequestPath.size() <= 256);
   VELLORAN_FUZZ_CHECK(target.RequestPath.front() == '/');
@@ -78,6 +122,7 @@ void CheckParse(const std::string& url, std::int32_t port) {
   VELLORAN_FUZZ_CHECK(again.RequestPath == target.RequestPath);
   VELLORAN_FUZZ_CHECK(again.Host == target.Host);
   VELLORAN_FUZZ_CHECK(again.Port == target.Port);
+  CheckRequest(target, viaProxy, cookieFromThere);
 }
 
 bool IsLetterOrDigit(char c) {
@@ -186,7 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data) + 3, size - 3);
   CheckFields(text, delimiter);
   CheckFields(text, '/');
-  CheckParse(text, port);
+  CheckParse(text, port, data[0] & 1, data[0] & 2);
   CheckUrlEncode(text);
   CheckLineEncoding(text);
   return 0;

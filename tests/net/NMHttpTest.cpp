@@ -170,7 +170,8 @@ TEST(NMHttp, CredentialsGoOnOneAuthorizationLine) {
 
 TEST(NMHttp, RedirectsFollowLocationAndKeepTheCookie) {
   LoopbackServer server({
-      LoopbackReply::Text(Reply("302 Found", "Location: /other\r\nSet-Cookie: id=7\r\n", "")),
+      LoopbackReply::Text(
+          Reply("302 Found", "Location: /other\r\nSet-Cookie: id=7; Path=/; HttpOnly\r\n", "")),
       LoopbackReply::Text(Reply("301 Moved", "Location: bare\r\n", "")),
       LoopbackReply::Text(Reply("200 OK", "", "done")),
       LoopbackReply::Text(Reply("200 OK", "", "again")),
@@ -183,6 +184,7 @@ TEST(NMHttp, RedirectsFollowLocationAndKeepTheCookie) {
                                       Request("GET", "/bare", cookie)}));
   EXPECT_EQ(client.http.Body(), "done");
   EXPECT_EQ(client.http.HeaderInfo().Cookie, "id=7");
+  EXPECT_EQ(client.http.HeaderInfo().CookieOrigin, "127.0.0.1:" + std::to_string(server.Port()));
   EXPECT_EQ(client.http.Location(), "bare");
   EXPECT_EQ(client.http.URL(), server.Url("/bare"));
   EXPECT_EQ(client.Count("OnRedirect"), 2);
@@ -190,6 +192,94 @@ TEST(NMHttp, RedirectsFollowLocationAndKeepTheCookie) {
   // The cookie stays for later requests.
   client.http.Get(server.Url("/later"));
   EXPECT_EQ(server.Requests().back(), Request("GET", "/later", cookie));
+}
+
+TEST(NMHttp, ACookieGoesBackOnlyToTheServerThatSetIt) {
+  LoopbackServer other({LoopbackReply::Text(Reply("200 OK", "", "there"))});
+  LoopbackServer first(
+      {LoopbackReply::Text(Reply(
+           "302 Found",
+           "Location: " + other.Url("/next") + "\r\nSet-Cookie: id=7; Path=/; HttpOnly\r\n", "")),
+       LoopbackReply::Text(Reply("200 OK", "", "back"))});
+  const std::string port = std::to_string(first.Port());
+  Client client;
+  client.http.Get(first.Url("/start"));
+  EXPECT_EQ(client.http.Body(), "there");
+  EXPECT_EQ(other.Requests(), std::vector<std::string>{Request("GET", "/next")});
+  EXPECT_EQ(client.http.HeaderInfo().Cookie, "id=7");
+  EXPECT_EQ(client.http.HeaderInfo().CookieOrigin, "127.0.0.1:" + port);
+  // Back on the server that set it, it goes with the request: the pair alone.
+  client.http.Get(first.Url("/later"));
+  EXPECT_EQ(first.Requests().back(), Request("GET", "/later", "Cookie: id=7\r\n"));
+  // The same port under another name is another server.
+  client.http.Get("http://localhost:" + port + "/named");
+  EXPECT_EQ(first.Requests().back(),
+            "GET /named HTTP/1.0\r\nHost: localhost\r\n" + Accept + ContentType + "\r\n");
+  EXPECT_EQ(first.Connections(), 3);
+}
+
+TEST(NMHttp, AnAddressWithAControlCharacterIsSentNowhere) {
+  using namespace std::string_literals;
+  LoopbackServer server({LoopbackReply::Text(Reply("200 OK", "", "page"))});
+  const std::string port = std::to_string(server.Port());
+  const struct {
+    std::string bytes, named;
+  } bytes[] = {{"\r", "0x0D"}, {"\n", "0x0A"}, {"\r\n", "0x0D"}, {"\0"s, "0x00"}, {"\t", "0x09"}};
+  for (const auto& b : bytes) {
+    const std::string inPath = "http://127.0.0.1:" + port + "/a" + b.bytes + "X-Injected: 1";
+    const std::string inHost = "http://127.0.0.1" + b.bytes + ":" + port + "/a";
+    for (const std::string& url : {inPath, inHost}) {
+      Client client;
+      EXPECT_EQ(ErrorOf([&] { client.http.Get(url); }),
+                "The address holds a control character (" + b.named + "); nothing was sent")
+          << testing::PrintToString(url);
+      EXPECT_EQ(client.log, std::vector<std::string>{}) << testing::PrintToString(url);
+    }
+  }
+  Client client;
+  EXPECT_EQ(ErrorOf([&] { client.http.Post("http://127.0.0.1:" + port + "/\r", "a"); }),
+            "The address holds a control character (0x0D); nothing was sent");
+  EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST(NMHttp, ARedirectWithAControlCharacterIsNotFollowed) {
+  using namespace std::string_literals;
+  const struct {
+    std::string lines, what, byte;
+  } cases[] = {
+      // A CR inside the Location line, which LF (or CR LF) ends.
+      {"Location: /a\rX-Injected: 1\n", "address", "0x0D"},
+      {"Location: /a\rX-Injected: 1\r\n", "address", "0x0D"},
+      {"Location: /a\r\r\n", "address", "0x0D"},
+      {"Location: /a\0X-Injected: 1\r\n"s, "address", "0x00"},
+      {"Location: /a\tb\r\n", "address", "0x09"},
+      {"Location: bare\x7F\r\n", "address", "0x7F"},
+      {"Location: http://127.0.0.1\r:1/a\r\n", "address", "0x0D"},
+      {"Location: http://127.0.0\t.1:1/a\r\n", "address", "0x09"},
+      {"Location: http://127.0.0.1\0:1/a\r\n"s, "address", "0x00"},
+      {"Location: /a\r\nSet-Cookie: id=7\rX-Injected: 1\r\n", "reply's cookie", "0x0D"},
+  };
+  for (const auto& c : cases) {
+    LoopbackServer server({LoopbackReply::Text("HTTP/1.0 302 Found\r\n" + c.lines + "\r\n"),
+                           LoopbackReply::Text(Reply("200 OK", "", "page"))});
+    Client client;
+    EXPECT_EQ(ErrorOf([&] { client.http.Get(server.Url("/start")); }),
+              "The " + c.what + " holds a control character (" + c.byte + "); nothing was sent")
+        << testing::PrintToString(c.lines);
+    EXPECT_EQ(server.Requests(), std::vector<std::string>{Request("GET", "/start")})
+        << testing::PrintToString(c.lines);
+    EXPECT_EQ(client.http.HeaderInfo().Cookie, "");
+    EXPECT_FALSE(client.http.Connected());
+  }
+  // A line feed ends the Location: what follows is a line of the reply,
+  // never one of the next request.
+  LoopbackServer server(
+      {LoopbackReply::Text("HTTP/1.0 302 Found\r\nLocation: /a\nX-Injected: 1\r\n\r\n"),
+       LoopbackReply::Text(Reply("200 OK", "", "page"))});
+  Client client;
+  client.http.Get(server.Url("/start"));
+  EXPECT_EQ(server.Requests(),
+            (std::vector<std::string>{Request("GET", "/start"), Request("GET", "/a")}));
 }
 
 TEST(NMHttp, HandledRedirectEndsTheRequest) {

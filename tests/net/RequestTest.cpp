@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "../support/TempFiles.h"
@@ -26,6 +27,7 @@ std::string Request(CmdType cmd, const std::string& url, const THeaderInfo& info
   fields.URL = target.URL;
   fields.RequestPath = target.RequestPath;
   fields.Host = target.Host;
+  fields.Port = target.Port;
   TExStringList header;
   header.Add("left over from the last pass");
   BuildRequestHeader(fields, info, header);
@@ -82,7 +84,7 @@ TEST(RequestHeader, ProxyGetsTheWholeUrlAndOneHostLine) {
 }
 
 TEST(RequestHeader, HeaderInfoLinesInTheirOrder) {
-  THeaderInfo info{"me@mail", "Velloran", "id=1", "http://r/", "", ""};
+  THeaderInfo info{"me@mail", "Velloran", "id=1", "http://r/", "", "", ""};
   EXPECT_EQ(Request(CmdGET, "http://h/", info),
             "GET / HTTP/1.0\r\nHost: h\r\n" + Accepts +
                 "User-Agent: Velloran\r\nFrom: me@mail\r\nCookie: id=1\r\nReferer: http://r/\r\n" +
@@ -130,6 +132,97 @@ TEST(RequestHeader, ContentLengthOfTheFileWithOutputFileMode) {
             std::string::npos);
   fields.SendData = folder.File("missing.dat");
   EXPECT_THROW(Request(CmdPUT, "http://h/", {}, fields), EInOutError);
+}
+
+TEST(RequestHeader, ACookieGoesOnlyToTheServerThatSetIt) {
+  struct Case {
+    std::string origin, url;
+    bool sent;
+  } cases[] = {
+      {"", "http://h/", true},  // the owner's own cookie goes everywhere
+      {"", "http://g:81/", true},
+      {"h:80", "http://h/x", true},
+      {"h:80", "http://H:80/x", true},  // host names know no case
+      {"h:80", "http://h:81/x", false},
+      {"h:80", "http://g/x", false},
+      {"h:80", "http://hh/x", false},
+      {"h:8", "http://h:80/x", false},
+      {"127.0.0.1:8080", "http://127.0.0.1:8080/", true},
+      {"127.0.0.1:8080", "http://localhost:8080/", false},  // names, not addresses
+  };
+  for (const auto& c : cases) {
+    THeaderInfo info;
+    info.Cookie = "id=7";
+    info.CookieOrigin = c.origin;
+    EXPECT_EQ(Request(CmdGET, c.url, info).find("\r\nCookie: id=7\r\n") != std::string::npos,
+              c.sent)
+        << c.origin << " " << c.url;
+  }
+}
+
+TEST(RequestHeader, AControlCharacterInALineRefusesTheWholeRequest) {
+  using namespace std::string_literals;
+  struct Case {
+    std::function<void(RequestFields&, THeaderInfo&)> set;
+    std::string what, byte;  // empty: no error
+  } cases[] = {
+      {[](RequestFields& f, THeaderInfo&) { f.RequestPath = "/a\rb"; }, "address", "0x0D"},
+      {[](RequestFields& f, THeaderInfo&) { f.Host = "h\r\nX-Injected: 1"; }, "address", "0x0D"},
+      {[](RequestFields& f, THeaderInfo&) {
+         f.Proxy = "p";
+         f.URL = "http://h/\n";
+       },
+       "address", "0x0A"},
+      {[](RequestFields& f, THeaderInfo&) {
+         f.Cmd = CmdCOPY;
+         f.DestURL = "/to\r\nX: 1";
+       },
+       "destination address", "0x0D"},
+      {[](RequestFields& f, THeaderInfo&) { f.DestURL = "/to\r\nX: 1"; }, "",
+       ""},  // GET sends none
+      {[](RequestFields&, THeaderInfo& i) { i.LocalProgram = "V\x7F"; }, "User-Agent", "0x7F"},
+      {[](RequestFields&, THeaderInfo& i) { i.LocalMailAddress = "a@b\t"; }, "From address",
+       "0x09"},
+      {[](RequestFields&, THeaderInfo& i) { i.Cookie = "a=1\0"s; }, "cookie", "0x00"},
+      {[](RequestFields&, THeaderInfo& i) {
+         i.Cookie = "a=1\r";
+         i.CookieOrigin = "elsewhere:80";
+       },
+       "", ""},  // not sent here
+      {[](RequestFields&, THeaderInfo& i) { i.Referer = "http://r/\n"; }, "Referer", "0x0A"},
+      {[](RequestFields&, THeaderInfo& i) { i.Password = "p\r\n"; }, "", ""},  // goes as Base64
+      {[](RequestFields& f, THeaderInfo&) {
+         f.Cmd = CmdRAW;
+         f.SendData = "GET /\r\n\r\n";
+       },
+       "", ""},  // the caller's request as it is
+  };
+  for (const auto& c : cases) {
+    RequestFields fields;
+    fields.RequestPath = "/p";
+    fields.Host.assign(1, 'h');  // not = "h": GCC 12 warns of a false overlap
+    THeaderInfo info;
+    info.UserId = "u";
+    c.set(fields, info);
+    TExStringList header;
+    header.Add("left over from the last pass");
+    std::string error;
+    try {
+      BuildRequestHeader(fields, info, header);
+    } catch (const Exception& e) {
+      error = e.Message();
+    }
+    if (c.what.empty()) {
+      EXPECT_EQ(error, "");
+      for (int i = 0; i < header.Count(); ++i) {
+        EXPECT_EQ(FindControlCharacter(header.Strings(i)), std::string::npos) << header.Strings(i);
+      }
+    } else {
+      EXPECT_EQ(error,
+                "The " + c.what + " holds a control character (" + c.byte + "); nothing was sent");
+      EXPECT_EQ(header.Text(), "left over from the last pass\r\n");
+    }
+  }
 }
 
 TEST(RequestHeader, RedirectToABareNameStaysOnTheHost) {

@@ -43,6 +43,15 @@ TEST(ResponseHeader, StatusAndValuesFromTheirFixedPositions) {
       {"HTTP/1.0 302 Found\r\nLocation:/other\r\n\r\n", 302, "-", "", 0, 39},
       {"HTTP/1.0 302 Found\r\nlocation: a\r\nLOCATION: b\r\n\r\n", 302, "b", "", 0, 48},
       {"HTTP/1.0 200 OK\r\nSet-Cookie: a=1\r\nSet-Cookie: b=2\r\n\r\n", 200, "-", "b=2", 0, 53},
+      // The value as it came, attributes and all.
+      {"HTTP/1.0 302 Found\r\nSet-Cookie: a=1; Path=/; HttpOnly\r\n\r\n", 302, "-",
+       "a=1; Path=/; HttpOnly", 0, 57},
+      // A CR inside a line ended by LF stays in the value: the client refuses
+      // such a Location as its next address.
+      {"HTTP/1.0 302 Found\r\nLocation: /a\rX-Injected: 1\n\r\n", 302, "/a\rX-Injected: 1", "", 0,
+       49},
+      {"HTTP/1.0 302 Found\r\nLocation: /a\r\r\n\r\n", 302, "/a\r", "", 0, 37},
+      {"HTTP/1.0 302 Found\r\nSet-Cookie: a=1\r\r\n\r\n", 302, "-", "a=1\r", 0, 40},
       {"HTTP/1.0 200 OK\r\nSet-Cookie: " + cap + "\r\n\r\n", 200, "-", cap.substr(0, 256), 0,
        17 + 12 + 300 + 2 + 2},
       {"HTTP/1.0 301 M\r\nLocation: " + cap + "\r\n\r\n", 301, cap.substr(0, 256), "", 0,
@@ -194,6 +203,55 @@ TEST(ResponseHeader, AnEndlessHeaderIsReadOnlyUpToItsBound) {
   ResponseHeaderFields fields;
   EXPECT_THROW(ReadResponseHeader(lines, sink, fields), ESockError);
   EXPECT_LT(endless.delivered, 100000u);
+}
+
+TEST(CookiePair, OnlyTheNameValuePairGoesBack) {
+  using namespace std::string_literals;
+  struct Case {
+    std::string value, pair;
+  } cases[] = {
+      {"id=7", "id=7"},
+      {"id=7; Path=/; HttpOnly", "id=7"},
+      {"id=7;Secure", "id=7"},
+      {"  id=7 \t; Path=/", "id=7"},
+      {"\tid=7\t", "id=7"},
+      {"a b=c d", "a b=c d"},  // blanks inside stay
+      {"id=", "id="},
+      {"HttpOnly", "HttpOnly"},
+      {"; Path=/", ""},
+      {" \t ", ""},
+      {"", ""},
+      {"id=7; Path=/\r\x01"s, "id=7"},  // what is dropped can't reach a request
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CookiePair(c.value), c.pair) << testing::PrintToString(c.value);
+  }
+}
+
+TEST(CookiePair, AControlCharacterInThePairIsRefused) {
+  using namespace std::string_literals;
+  struct Case {
+    std::string value, byte;
+  } cases[] = {
+      {"id=7\r", "0x0D"},
+      {"id=7\rX-Injected: 1; Path=/", "0x0D"},
+      {"id=\x00"s + "7", "0x00"},
+      {"\x7F"
+       "id=7",
+       "0x7F"},
+      {"id\t=7", "0x09"},  // a tab inside is no blank around
+      {"id=7\n", "0x0A"},
+  };
+  for (const auto& c : cases) {
+    try {
+      CookiePair(c.value);
+      ADD_FAILURE() << testing::PrintToString(c.value) << " taken";
+    } catch (const ESockError& error) {
+      EXPECT_EQ(error.Message(),
+                "The reply's cookie holds a control character (" + c.byte + "); nothing was sent")
+          << testing::PrintToString(c.value);
+    }
+  }
 }
 
 TEST(LineSplitter, CutsAfterEachLineFeedWhateverTheBlocks) {

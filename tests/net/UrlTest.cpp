@@ -158,5 +158,53 @@ TEST(ParseURL, RefusesEmptyAndSecureAddressesAndBadPorts) {
   }
 }
 
+TEST(ParseURL, RefusesAControlCharacterAnywhereNamingTheFirst) {
+  using namespace std::string_literals;
+  // In the path, a CR or LF would end the request line and start a header
+  // line; in the host, the Host line.
+  struct Case {
+    std::string url, byte;
+  } cases[] = {
+      {"http://h/a\rb", "0x0D"},
+      {"http://h/a\nb", "0x0A"},
+      {"http://h/a\r\nX-Injected: 1", "0x0D"},
+      {"http://h/a\0b"s, "0x00"},
+      {"http://h/a\tb", "0x09"},
+      {"http://h/a\x7F", "0x7F"},
+      {"http://h/\x1F", "0x1F"},
+      {"http://h\r/a", "0x0D"},
+      {"http://h\n/a", "0x0A"},
+      {"http://h\r\nX-Injected: 1/a", "0x0D"},
+      {"http://h\0/a"s, "0x00"},
+      {"http://h\t:81/a", "0x09"},
+      {"/a\rb", "0x0D"},  // a Location on the same host
+      {"bare\n", "0x0A"},
+      {"http://h/" + std::string(300, 'p') + "\r", "0x0D"},  // past the path's 256 characters
+      {"https://h/\r", "0x0D"},                              // before any other refusal
+      {"http://h:x\r/", "0x0D"},
+  };
+  for (const auto& c : cases) {
+    RequestTarget target{c.url, "old", "prev", 8080};
+    try {
+      ParseURL(target);
+      ADD_FAILURE() << testing::PrintToString(c.url) << " parsed";
+    } catch (const EConvertError& error) {
+      ADD_FAILURE() << testing::PrintToString(c.url) << ": " << error.Message();
+    } catch (const Exception& error) {
+      EXPECT_EQ(error.Message(),
+                "The address holds a control character (" + c.byte + "); nothing was sent")
+          << testing::PrintToString(c.url);
+      EXPECT_EQ(target.URL, c.url);
+      EXPECT_EQ(target.RequestPath, "old");
+      EXPECT_EQ(target.Host, "prev");
+      EXPECT_EQ(target.Port, 8080);
+    }
+  }
+  // Blanks and bytes past 0x7F are no control characters.
+  RequestTarget target{"http://h/a b\x80\xFF~", "", "", 0};
+  ParseURL(target);
+  EXPECT_EQ(target.RequestPath, "/a b\x80\xFF~");
+}
+
 }  // namespace
 }  // namespace velloran

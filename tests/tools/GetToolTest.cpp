@@ -79,18 +79,20 @@ TEST(GetTool, PrintsEventsAndResultsAndSavesTheLastPass) {
   test::TempFolder folder;
   const std::string body = std::string("bytes\0\r\n\xE9 kept", 14);
   LoopbackServer server({
-      LoopbackReply::Text("HTTP/1.0 302 Found\r\nLocation: /next\r\nSet-Cookie: s=1\r\n\r\n"),
+      LoopbackReply::Text(
+          "HTTP/1.0 302 Found\r\nLocation: /next\r\nSet-Cookie: s=1; Path=/\r\n\r\n"),
       LoopbackReply::Text("HTTP/1.0 200 OK\r\nContent-Length: 14\r\n\r\n" + body),
   });
   ToolRun run = RunTool(folder, "get " + server.Url("/first") + " \"" + folder.File("head.txt") +
                                     "\" \"" + folder.File("body.htm") + "\"");
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_EQ(run.errors, "");
-  EXPECT_EQ(Steady(run.lines),
-            (std::vector<std::string>{"OnAboutToSend", "OnConnect", "OnRedirect", "OnAboutToSend",
-                                      "OnConnect", "OnSuccess", "ReplyNumber 200", "BytesTotal 14",
-                                      "BytesRecvd 14", "Location /next", "CookieIn ", "Cookie s=1",
-                                      "URL /next"}));
+  EXPECT_EQ(
+      Steady(run.lines),
+      (std::vector<std::string>{
+          "OnAboutToSend", "OnConnect", "OnRedirect", "OnAboutToSend", "OnConnect", "OnSuccess",
+          "ReplyNumber 200", "BytesTotal 14", "BytesRecvd 14", "Location /next", "CookieIn ",
+          "Cookie s=1", "CookieOrigin 127.0.0.1:" + std::to_string(server.Port()), "URL /next"}));
   EXPECT_EQ(test::FileBytes(folder.File("head.txt")),
             "HTTP/1.0 200 OK\r\nContent-Length: 14\r\n\r\n");
   EXPECT_EQ(test::FileBytes(folder.File("body.htm")), body);
@@ -107,8 +109,31 @@ TEST(GetTool, NoRedirectEndsAfterTheFirstPass) {
   EXPECT_EQ(Steady(run.lines),
             (std::vector<std::string>{"OnAboutToSend", "OnConnect", "OnRedirect", "ReplyNumber 301",
                                       "BytesTotal 0", "BytesRecvd 0", "Location /x", "CookieIn ",
-                                      "Cookie ", "URL /x"}));
+                                      "Cookie ", "CookieOrigin ", "URL /x"}));
   EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST(GetTool, ShowsTheCookieBothWaysAndControlCharactersEscaped) {
+  test::TempFolder folder;
+  const std::string reply =
+      "HTTP/1.0 302 Found\r\nLocation: /x\rY: z\r\nSet-Cookie: s=1; HttpOnly\r\n\r\n";
+  LoopbackServer stopped({LoopbackReply::Text(reply)});
+  const std::string origin = "CookieOrigin 127.0.0.1:" + std::to_string(stopped.Port());
+  ToolRun run = RunTool(folder, "get --no-redirect " + stopped.Url("/"));
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(Steady(run.lines),
+            (std::vector<std::string>{"OnAboutToSend", "OnConnect", "OnRedirect", "ReplyNumber 302",
+                                      "BytesTotal 0", "BytesRecvd 0", "Location /x\\x0DY: z",
+                                      "CookieIn s=1; HttpOnly", "Cookie s=1", origin,
+                                      "URL /x\\x0DY: z"}));
+
+  // Followed, that Location is sent nowhere.
+  LoopbackServer followed({LoopbackReply::Text(reply)});
+  run = RunTool(folder, "get " + followed.Url("/"));
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.errors, "The address holds a control character (0x0D); nothing was sent\r\n");
+  EXPECT_EQ(run.lines.back(), "URL /x\\x0DY: z");
+  EXPECT_EQ(followed.Connections(), 1);
 }
 
 TEST(GetTool, FailureExitsWithOneAndTheErrorText) {

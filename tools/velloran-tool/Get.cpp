@@ -7,6 +7,7 @@
 
 #include "framework/Application.h"
 #include "framework/FileAccess.h"
+#include "net/HttpUrl.h"
 #include "net/NMHttp.h"
 #include "tools/velloran-tool/Commands.h"
 
@@ -47,14 +48,29 @@ void SetUpClient(TNMHTTP& http, bool noRedirect) {
   http.OnAuthenticationNeeded = [](TComponent*) { PrintLine("OnAuthenticationNeeded"); };
 }
 
+// A value from a reply or the command line, on one line whatever it holds: a
+// CR in a Location would otherwise pose as a line of its own, or overwrite one.
+std::string Shown(const std::string& value) {
+  std::string shown;
+  for (char c : value) {
+    if (IsControlCharacter(c)) {
+      shown += "\\x" + HexByte(c);
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 void PrintResults(TNMHTTP& http) {
   PrintLine("ReplyNumber " + std::to_string(http.ReplyNumber()));
   PrintLine("BytesTotal " + std::to_string(http.BytesTotal()));
   PrintLine("BytesRecvd " + std::to_string(http.BytesRecvd()));
-  PrintLine("Location " + http.Location());
-  PrintLine("CookieIn " + http.CookieIn());
-  PrintLine("Cookie " + http.HeaderInfo().Cookie);
-  PrintLine("URL " + http.URL());
+  PrintLine("Location " + Shown(http.Location()));
+  PrintLine("CookieIn " + Shown(http.CookieIn()));
+  PrintLine("Cookie " + Shown(http.HeaderInfo().Cookie));
+  PrintLine("CookieOrigin " + Shown(http.HeaderInfo().CookieOrigin));
+  PrintLine("URL " + Shown(http.URL()));
 }
 
 }  // namespace

@@ -233,25 +233,26 @@ void TPowersock::InitWinsock() {
     wsaInfo_.Add("Max Udp pack size= " + std::to_string(wsaData_.iMaxUdpDg));
   }
   try {
-    OpenSocket(true);
+    OpenSocket();
   } catch (const Exception&) {
     ReleaseWinsock();
     throw ESockError("Initializaton of windows sockets failed");
   }
 }
 
-void TPowersock::OpenSocket(bool linger) {
-  socket_.reset(socket(AF_INET, SOCK_STREAM, linger ? IPPROTO_TCP : 0));
+void TPowersock::OpenSocket() {
+  socket_.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
   if (!socket_) {
     SocketError(WSAEWOULDBLOCK);
     throw ESockError(GetErrorMessage(lastErrorNo_));
   }
-  if (linger) {
-    // Closing resets the connection at once instead of lingering.
-    ::linger setting{1, 0};
-    setsockopt(socket_.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&setting),
-               sizeof setting);
-  }
+  // Every socket closes the same way: an orderly close that the system
+  // finishes in the background, so closing never waits, and a server sees
+  // the end of a request as an end, not as a reset. (Unread data still makes
+  // the system reset the connection, as an abandoned download should.)
+  ::linger setting{0, 0};
+  setsockopt(socket_.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&setting),
+             sizeof setting);
   if (WSAAsyncSelect(socket_.get(), window_.get(), SocketNotice, NoticeEvents) == SOCKET_ERROR) {
     SocketError(WSAEWOULDBLOCK);
     throw ESockError(GetErrorMessage(lastErrorNo_));
@@ -396,6 +397,9 @@ void TPowersock::TimerOn() {
   if (timeOut_ < 0) RangeError();
   timeoutTimer_->SetInterval(static_cast<unsigned>(timeOut_));
   timeoutTimer_->SetEnabled(true);
+  // The setters do nothing for unchanged values; the time-out counts silence,
+  // so each call, after every received block too, starts its period anew.
+  timeoutTimer_->Restart();
 }
 
 void TPowersock::TimerOff() {
@@ -514,7 +518,7 @@ void TPowersock::RequestCloseSocket() {
   DropSocketNotices();
   if (result == SOCKET_ERROR) SocketError(WSAEWOULDBLOCK);
   if (!destroying_ && OnDisconnect) OnDisconnect(this);
-  if (!beingDestroyed_) OpenSocket(false);
+  if (!beingDestroyed_) OpenSocket();
 }
 
 void TPowersock::Cancel() {
@@ -747,7 +751,8 @@ void TPowersock::CaptureString(std::string& text, std::int64_t maximum) {
   CaptureBlocks(
       [this, &text](const char* data, int size) {
         if (static_cast<std::int64_t>(text.size()) + size > captureLimit_)
-          throw ESockError("Received text longer than " + std::to_string(captureLimit_) + " bytes");
+          throw ETextTooLong("Received text longer than " + std::to_string(captureLimit_) +
+                             " bytes");
         text.append(data, size);
       },
       [&] { return maximum != -1 && static_cast<std::int64_t>(text.size()) >= maximum; });

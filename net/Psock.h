@@ -56,6 +56,12 @@ class EConnectionBroken : public ESockError {
   using ESockError::ESockError;
 };
 
+// A text that CaptureString would grow past its limit.
+class ETextTooLong : public ESockError {
+ public:
+  using ESockError::ESockError;
+};
+
 // Fires OnTimer every Interval milliseconds while Enabled, from a hidden
 // window of its own; an error escaping OnTimer goes to the application's box.
 class TThreadTimer : public TComponent {
@@ -69,6 +75,8 @@ class TThreadTimer : public TComponent {
   void SetInterval(unsigned value);
   // Every assignment re-arms: functions can't be compared for a change.
   void SetOnTimer(TNotifyEvent handler);
+  // Starts the period anew, as if the timer had just been enabled.
+  void Restart() { UpdateTimer(); }
 
   HWND WindowHandle() const { return window_.get(); }
 
@@ -142,6 +150,10 @@ class TPowersock : public TComponent {
   void CaptureFile(const std::string& fileName);
   bool DataAvailable();
 
+  // The most CaptureString takes into a text (DefaultCaptureLimit unless set).
+  std::int64_t CaptureLimit() const { return captureLimit_; }
+  void SetCaptureLimit(std::int64_t value) { captureLimit_ = value; }
+
   // The number, a colon and the text of a socket error; "" for 0.
   std::string GetErrorMessage(int errorNumber);
 
@@ -203,8 +215,6 @@ class TPowersock : public TComponent {
   // Sleeps until a message for this thread arrives, then handles what is pending.
   void WaitForNotice();
 
-  std::int64_t CaptureLimit() const { return captureLimit_; }
-  void SetCaptureLimit(std::int64_t value) { captureLimit_ = value; }
   void SetBytesTotal(std::int32_t value) { bytesTotal_ = value; }
   void SetReplyNumber(int value) { replyNumber_ = value; }
   bool Canceled() const { return canceled_; }
@@ -214,7 +224,7 @@ class TPowersock : public TComponent {
   static LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void SocketMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void InitWinsock();
-  void OpenSocket(bool linger);
+  void OpenSocket();
   // Sends one block, waiting for room while the socket would block; returns
   // what was sent, less than Length only when the peer took nothing.
   int SendBlock(const char* data, int length, bool countAndReport);

@@ -190,6 +190,32 @@ TEST(Psock, ReceiveEndsOnTimeOutOrAbort) {
   }
 }
 
+// The time-out is a limit on silence: every block starts it anew, so a
+// transfer that takes far longer than the limit in all but never pauses for
+// as long finishes, and one pause longer than the limit ends it.
+TEST(Psock, TheTimeOutCountsSilenceOnly) {
+  for (int pauseMs : {150, 900}) {
+    SCOPED_TRACE("pauses of " + std::to_string(pauseMs) + " ms");
+    LoopbackReply reply;
+    reply.readRequest = false;
+    reply.chunks = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"};
+    reply.delayMs = pauseMs;
+    LoopbackServer server({reply});
+    Fixture f(0);
+    f.ConnectTo("127.0.0.1", server.Port());
+    f.sock.SetTimeOut(600);
+    std::string text;
+    std::string error = ErrorOf([&] { f.sock.CaptureString(text, -1); });
+    if (pauseMs < 600) {
+      EXPECT_EQ(error, "(no error)");  // 1.8 s in all: three times the limit
+      EXPECT_EQ(text, "abcdefghijkl");
+    } else {
+      EXPECT_EQ(error, "Socket capture aborted");
+      EXPECT_EQ(text, "");
+    }
+  }
+}
+
 TEST(Psock, ReadLnKeepsLineEndsAndDropsALineCutByTheClose) {
   LoopbackReply reply;
   reply.readRequest = false;
@@ -379,6 +405,23 @@ TEST(Psock, ASendThatWouldBlockSleepsAndEndsOnAbort) {
   EXPECT_GT(f.sock.BytesSent(), 0);
   EXPECT_LT(f.sock.BytesSent(), 32 * 1024 * 1024);
   EXPECT_LT(ThreadCpuMs() - cpuBefore, 500.0);
+}
+
+// The first socket and every one after a close are made alike.
+TEST(Psock, EverySocketClosesTheSameWay) {
+  LoopbackServer server({LoopbackReply::Text("x")});
+  Fixture f(0);
+  for (int connection = 0; connection < 3; ++connection) {
+    SCOPED_TRACE(connection);
+    ::linger setting{1, 1};
+    int length = sizeof setting;
+    ASSERT_EQ(getsockopt(f.sock.SocketHandle(), SOL_SOCKET, SO_LINGER,
+                         reinterpret_cast<char*>(&setting), &length),
+              0);
+    EXPECT_EQ(setting.l_onoff, 0);
+    f.ConnectTo("127.0.0.1", server.Port());
+    f.sock.Disconnect();
+  }
 }
 
 TEST(Psock, DisconnectLeavesAFreshSocketForTheNextConnection) {

@@ -77,7 +77,8 @@ void SaveGridFile(const CellTable& grid, const std::string& path) {
   file.Commit();
 }
 
-void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size, int spareEmptyRows) {
+void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size, int spareEmptyRows,
+                  int maxRows) {
   TextReader reader(source, ReadBufferFor(size));
   reader.ReadInteger();  // the file's column count: the grid's own columns are filled
   reader.SkipLine();
@@ -87,6 +88,7 @@ void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size, int s
   const int columns = grid.ColumnCount();
   if (!RowCountFits(rows, reader, size, columns, spareEmptyRows))
     throw EInOutError(InvalidNumericInputText);
+  if (rows > maxRows) throw EListTooLarge(TooManyServersText(maxRows));
 
   // Rows added here start empty, so an empty text changes nothing in them:
   // a short file with a large count costs no more than its lines.
@@ -103,7 +105,10 @@ void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size, int s
 
 void LoadGridFile(CellTable& grid, const std::string& path) {
   InputFile file(path);
-  ReadGridText(grid, file, file.Size());
+  const std::uint64_t size = file.Size();
+  if (size > MaxListBytes) throw EListTooLarge(ListFileTooLargeText());
+  BoundedSource bounded(file, MaxListBytes);
+  ReadGridText(grid, bounded, size);
 }
 
 bool CacheTextComplete(ByteSource& source, std::uint64_t size) {

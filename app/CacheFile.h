@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/ListBounds.h"
 #include "framework/TextFile.h"
 #include "grid/CellTable.h"
 
@@ -39,8 +40,11 @@ void LoadGridFile(CellTable& grid, const std::string& path);
 // breaks, which only a hand-made file can bring in (as a lone LF), go out as
 // LF, because a CR would end the cell's line; they read back as the same breaks.
 void WriteGridText(const CellTable& grid, ByteSink& sink);
+// A row count past MaxRows raises EListTooLarge (TooManyServersText), and a
+// file larger than MaxListBytes (LoadGridFile) ListFileTooLargeText, both
+// before Grid changes.
 void ReadGridText(CellTable& grid, ByteSource& source, std::uint64_t size,
-                  int spareEmptyRows = SpareEmptyRows);
+                  int spareEmptyRows = SpareEmptyRows, int maxRows = MaxListRows);
 
 // Whether the text in Source (Size bytes in all) is a whole cache file: both
 // counts read as numbers, neither is negative, the row count is one the file

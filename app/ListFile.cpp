@@ -50,11 +50,6 @@ void ReadUpTo(ByteSource& source, std::string& bytes, std::uint64_t size) {
 
 }  // namespace
 
-std::string ListPageTooLargeText(std::uint64_t limit) {
-  return "The file is larger than " + std::to_string(limit / (1024 * 1024)) +
-         " MB, too large for a list page; the old list was kept";
-}
-
 ListFileKind KindOfListFile(std::string_view start) {
   start = start.substr(0, std::min(start.find_first_of("\r\n\x1A"), start.size()));
   std::size_t at = 0;
@@ -70,21 +65,21 @@ ListFileKind KindOfListFile(std::string_view start) {
 
 ListFileKind ReadListFile(ByteSource& source, std::uint64_t size, CellTable& rows,
                           const ListFileLimits& limits) {
-  const std::uint64_t pageLimit = limits.pageSize;
+  const std::uint64_t limit = limits.fileSize;
+  if (size > limit) throw EListTooLarge(ListFileTooLargeText(limit));
+  // Whatever size the file system reported: the file may grow while it is read.
+  BoundedSource bounded(source, limit);
   std::string bytes;
-  ReadUpTo(source, bytes, KindSampleSize);
+  ReadUpTo(bounded, bytes, KindSampleSize);
   if (KindOfListFile(bytes) == ListFileKind::CacheFile) {
-    ResumedSource whole(bytes, source);
-    ReadGridText(rows, whole, std::max<std::uint64_t>(size, bytes.size()), limits.spareEmptyRows);
+    ResumedSource whole(bytes, bounded);
+    ReadGridText(rows, whole, std::max<std::uint64_t>(size, bytes.size()), limits.spareEmptyRows,
+                 limits.rows);
     return ListFileKind::CacheFile;
   }
-  // One byte past the limit tells a page that is too long, whatever size the
-  // file system reported (the file may grow while it is read).
-  if (size > pageLimit) throw Exception(ListPageTooLargeText(pageLimit));
-  ReadUpTo(source, bytes, pageLimit + 1 - std::min<std::uint64_t>(bytes.size(), pageLimit + 1));
-  if (bytes.size() > pageLimit) throw Exception(ListPageTooLargeText(pageLimit));
+  ReadUpTo(bounded, bytes, limit + 1 - std::min<std::uint64_t>(bytes.size(), limit + 1));
   if (!HoldsServerTable(bytes)) throw Exception(NoServerListInFileText);
-  ScrapeServerList(bytes, rows);
+  ScrapeServerList(bytes, rows, limits.rows);
   return ListFileKind::Page;
 }
 

@@ -23,13 +23,8 @@ enum class ListFileKind { CacheFile, Page };
 // (32 characters at most) and the blanks around it.
 inline constexpr std::size_t KindSampleSize = 64;
 
-// A list page of the list site is some hundred kilobytes; a file far larger
-// is no list page, and reading it whole would only hold the window up.
-inline constexpr std::uint64_t MaxListPageSize = 16 * 1024 * 1024;
-
 inline constexpr const char* NoServerListInFileText =
     "The file holds no server list; the old list was kept";
-std::string ListPageTooLargeText(std::uint64_t limit = MaxListPageSize);
 
 // A cache file when the first line of Start (the file's first bytes, up to
 // its line end: CR, LF or Ctrl+Z) is one number as the cache file's loader
@@ -37,7 +32,9 @@ std::string ListPageTooLargeText(std::uint64_t limit = MaxListPageSize);
 ListFileKind KindOfListFile(std::string_view start);
 
 struct ListFileLimits {
-  std::uint64_t pageSize = MaxListPageSize;
+  // The file's bytes, of either kind (app/ListBounds.h).
+  std::uint64_t fileSize = MaxListBytes;
+  int rows = MaxListRows;
   // As the cache file's loader allows them (app/CacheFile.h).
   int spareEmptyRows = SpareEmptyRows;
 };
@@ -47,8 +44,10 @@ struct ListFileLimits {
 // - a cache file by the cache file's rules (its errors, "Invalid numeric
 //   input" among them, pass on);
 // - a page by the scraper, when it holds the list's table; one without it
-//   raises NoServerListInFileText, one longer than the limit
-//   ListPageTooLargeText, both before Rows changes.
+//   raises NoServerListInFileText before Rows changes.
+// A file of either kind larger than the limit raises EListTooLarge
+// (ListFileTooLargeText) before Rows changes, one of more rows than the limit
+// EListTooLarge (TooManyServersText), Rows then holding part of the list.
 // Returns the kind it read.
 ListFileKind ReadListFile(ByteSource& source, std::uint64_t size, CellTable& rows,
                           const ListFileLimits& limits = {});

@@ -121,8 +121,8 @@ std::size_t RemoveNonBreakingSpaces(char* text, std::size_t length) {
 // What happens to the texts: the table's cells, and the two texts that start and end it.
 class ServerListScan {
  public:
-  ServerListScan(CellTable& grid, const char* pageEnd)
-      : grid_(grid), pageEnd_(pageEnd), buffer_(BlockSize + Overrun) {}
+  ServerListScan(CellTable& grid, const char* pageEnd, int maxRows)
+      : grid_(grid), pageEnd_(pageEnd), maxRows_(maxRows), buffer_(BlockSize + Overrun) {}
 
   // The text between a ">" and the "<" that ends it, from the page's bytes.
   void TextEnded(const char* begin, const char* end) { Handle(Gather(begin, end)); }
@@ -163,6 +163,7 @@ class ServerListScan {
       // The cells stored since the table started, counted modulo seven.
       if (column_ == 0) {
         row_ = grid_.RowCount();
+        if (row_ >= maxRows_) throw EListTooLarge(TooManyServersText(maxRows_));
         grid_.SetRowCount(row_ + 1);
       }
       cell_.assign(text);
@@ -236,6 +237,7 @@ class ServerListScan {
 
   CellTable& grid_;
   const char* const pageEnd_;
+  const int maxRows_;
   bool inTable_ = false;
   bool sawTable_ = false;
   int column_ = 0;
@@ -332,11 +334,11 @@ void ScanIrregularBlock(const char* block, const BlockMarks& marks, ScanState& s
 
 }  // namespace
 
-ServerTableState ScrapeServerList(std::string_view body, CellTable& grid) {
+ServerTableState ScrapeServerList(std::string_view body, CellTable& grid, int maxRows) {
   grid.Clear();
   const char* const data = body.data();
   const std::size_t size = body.size();
-  ServerListScan scan(grid, data + size);
+  ServerListScan scan(grid, data + size, maxRows);
   ScanState state;
   // The blocks at the end of the page, copied with zeros after them: nothing
   // is read past the page.

@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "app/ListBounds.h"
 #include "grid/CellTable.h"
 
 namespace velloran {
@@ -17,7 +18,10 @@ enum class ServerTableState { None, Unfinished, Complete };
 
 // Empties Grid and fills it from the page Body, byte by byte as delivered:
 // blanks and control bytes are dropped from every text, "&nbsp;" is removed,
-// and nothing else is decoded. Returns where the page left the table.
-ServerTableState ScrapeServerList(std::string_view body, CellTable& grid);
+// and nothing else is decoded. Returns where the page left the table. A page
+// of more than MaxRows rows raises EListTooLarge (TooManyServersText) before
+// the row past the bound is made; Grid then holds the rows made so far.
+ServerTableState ScrapeServerList(std::string_view body, CellTable& grid,
+                                  int maxRows = MaxListRows);
 
 }  // namespace velloran

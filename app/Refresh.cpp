@@ -6,6 +6,7 @@
 
 #include "app/DownloadVerdict.h"
 #include "app/ListAddress.h"
+#include "app/ListBounds.h"
 #include "app/ListFile.h"
 #include "app/MainUnit.h"
 #include "app/PageScraper.h"
@@ -55,6 +56,13 @@ EListNotTaken SiteFailure(const std::string& failure) {
   return EListNotTaken("The list site " + failure + KeptText, failure);
 }
 
+// A download that ended without a whole list: the status bar says so, and
+// the failure goes on to tell what the site did.
+EListNotTaken DownloadFailure(TStatusBar& bar, const std::string& failure) {
+  bar.SetPanelText(0, "Error downloading!");
+  return SiteFailure(failure);
+}
+
 // What an error reply said of itself: its status line, or, without one, the
 // status text the refresh showed for it.
 std::string ReplyStatusLine(const std::string& header) {
@@ -89,6 +97,8 @@ void TForm1::CreateClient() {
   H->OnInvalidHost = [this](bool& handled) { HInvalidHost(handled); };
   H->OnStatus = [this](TComponent* sender, const std::string& status) { HStatus(sender, status); };
   H->OnPacketRecvd = [this](TComponent* sender) { HPacketRecvd(sender); };
+  // No page of a server list comes near this; more is a site gone wrong.
+  H->SetCaptureLimit(static_cast<std::int64_t>(MaxListBytes));
   // Bytes that wait unread on the socket came from a live site: only this
   // program kept them waiting (a message box, a menu or a window drag runs a
   // loop of its own, which reads nothing), so they are no silence.
@@ -158,11 +168,10 @@ bool TForm1::TryListUrl(const std::string& url) {
     // text would only tell them what they just did.
     if (closing_ || stopRequested_) return false;
     if (stallWatch_->Stalled()) throw ESockError(StallText());
+    if (dynamic_cast<const ETextTooLong*>(&error)) throw DownloadFailure(*SB, ReplyTooLargeText());
     // Whatever arrived before the break is not known to be all there was.
-    if (dynamic_cast<const EConnectionBroken*>(&error)) {
-      SB->SetPanelText(0, "Error downloading!");
-      throw SiteFailure(BrokenOffText(error.Message(), H->BytesRecvd()));
-    }
+    if (dynamic_cast<const EConnectionBroken*>(&error))
+      throw DownloadFailure(*SB, BrokenOffText(error.Message(), H->BytesRecvd()));
     throw;
   }
   stallWatch_->Stop();
@@ -184,22 +193,23 @@ void TForm1::HSuccess(CmdType) {
   const ReplyFacts facts = FactsOf(*H);
   // A reply cut short must never stand in for the list: the page is read
   // aside, and only a whole one replaces the grid.
-  if (std::string cut = HowTheReplyWasCut(facts); !cut.empty()) {
-    SB->SetPanelText(0, "Error downloading!");
-    throw SiteFailure(cut);
-  }
+  if (std::string cut = HowTheReplyWasCut(facts); !cut.empty()) throw DownloadFailure(*SB, cut);
   ListRows rows(Grid.ColumnCount());
-  const ServerTableState table = ScrapeServerList(body, rows);
+  ServerTableState table = ServerTableState::None;
+  try {
+    table = ScrapeServerList(body, rows);
+  } catch (const EListTooLarge&) {
+    throw DownloadFailure(*SB, "sent a list of more than " + GroupedNumber(MaxListRows) +
+                                   " servers, more than this program takes");
+  }
   // A reply that is not the list (an error page, an empty reply) would
   // otherwise replace a good list with an empty one.
   if (table == ServerTableState::None) {
     SB->SetPanelText(0, "Error downloading!");
     throw EListNotTaken(NoServerListText, NoServerListFailure);
   }
-  if (std::string cut = HowThePageWasCut(facts, table); !cut.empty()) {
-    SB->SetPanelText(0, "Error downloading!");
-    throw SiteFailure(cut);
-  }
+  if (std::string cut = HowThePageWasCut(facts, table); !cut.empty())
+    throw DownloadFailure(*SB, cut);
   SB->SetPanelText(0, "Download complete");
   listTaken_ = true;
   FillGrid(rows);

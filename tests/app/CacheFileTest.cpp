@@ -175,6 +175,38 @@ TEST(LoadGridFile, BoundsTheRowsByTheFilesSize) {
   EXPECT_EQ(grid.RowCount(), 0);
 }
 
+// Past the bound of a list, a file that backs its rows is refused too, naming
+// the bound, before the grid changes; at the bound it loads.
+TEST(LoadGridFile, RefusesMoreRowsThanAListMayHave) {
+  auto fileOf = [](int rows) {
+    std::string bytes = "7\r\n" + std::to_string(rows) + "\r\n";
+    for (int cell = 0; cell < 7 * rows; ++cell) bytes += "x\r\n";
+    return bytes;
+  };
+  for (int rows : {3, 4}) {
+    TKStringGrid grid;
+    SetUpServerGrid(grid);
+    grid.SetRowCount(1);
+    const std::string bytes = fileOf(rows);
+    MemorySource source(bytes);
+    if (rows == 3) {
+      ReadGridText(grid, source, bytes.size(), SpareEmptyRows, 3);
+      EXPECT_EQ(grid.RowCount(), 3);
+    } else {
+      EXPECT_EQ(ErrorOf([&] { ReadGridText(grid, source, bytes.size(), SpareEmptyRows, 3); }),
+                TooManyServersText(3));
+      EXPECT_EQ(grid.RowCount(), 1);
+    }
+  }
+  // A file larger than any list is refused before it is read.
+  TempFolder folder;
+  const std::string path = folder.File("servers.grd");
+  WriteBytes(path, "7\r\n0\r\n" + std::string(MaxListBytes, '\n'));
+  TKStringGrid grid;
+  SetUpServerGrid(grid);
+  EXPECT_EQ(ErrorOf([&] { LoadGridFile(grid, path); }), ListFileTooLargeText());
+}
+
 TEST(LoadGridFile, AServerGridReadsBackWhatItSaved) {
   TempFolder folder;
   std::string path = folder.File("servers.grd");

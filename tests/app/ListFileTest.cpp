@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/ListBounds.h"
 #include "app/ServerGrid.h"
 #include "framework/Exception.h"
 #include "framework/TextFile.h"
@@ -103,9 +104,14 @@ TEST(ReadListFile, AFileThatIsNoListLeavesTheRowsUntouched) {
       {"empty file", "", 0, NoServerListInFileText},
       {"foreign page", "<html><h1>Down for maintenance</h1></html>", 42, NoServerListInFileText},
       {"text file", "servers:\r\nalpha\r\n", 17, NoServerListInFileText},
-      {"page over the limit", big, big.size(), ListPageTooLargeText(64)},
+      {"page over the limit", big, big.size(), ListFileTooLargeText(64)},
       // The size the file system gave is not trusted: a file may grow.
-      {"page over the limit, reported smaller", big, 10, ListPageTooLargeText(64)},
+      {"page over the limit, reported smaller", big, 10, ListFileTooLargeText(64)},
+      {"cache file over the limit", "7\r\n0\r\n" + std::string(70, '\n'), 76,
+       ListFileTooLargeText(64)},
+      {"cache file over the limit, reported smaller", "7\r\n1\r\n" + std::string(70, 'x'), 6,
+       ListFileTooLargeText(64)},
+      {"cache file of more rows than the limit", "7\r\n3\r\n", 6, TooManyServersText(2)},
       {"cache file with letters for its rows", "7\r\nmany\r\nx\r\n", 12, InvalidNumericInputText},
       {"cache file promising more rows than it could hold", "7\r\n999999\r\n", 11,
        InvalidNumericInputText},
@@ -117,7 +123,7 @@ TEST(ReadListFile, AFileThatIsNoListLeavesTheRowsUntouched) {
     rows.SetRowCount(1);
     rows.SetCell(0, 0, "kept");
     try {
-      ReadListFile(source, c.reportedSize, rows, {.pageSize = 64});
+      ReadListFile(source, c.reportedSize, rows, {.fileSize = 64, .rows = 2});
       ADD_FAILURE() << "no error";
     } catch (const Exception& error) {
       EXPECT_EQ(error.what(), c.error);
@@ -129,8 +135,20 @@ TEST(ReadListFile, AFileThatIsNoListLeavesTheRowsUntouched) {
   const std::string page = Page + std::string(10, ' ');
   MemorySource source(page);
   ListRows rows(7);
-  EXPECT_EQ(ReadListFile(source, page.size(), rows, {.pageSize = page.size()}), ListFileKind::Page);
+  EXPECT_EQ(ReadListFile(source, page.size(), rows,
+                         {.fileSize = page.size(), .rows = static_cast<int>(PageRows.size())}),
+            ListFileKind::Page);
   EXPECT_EQ(RowsOf(rows), PageRows);
+  // One row more than the limit is refused, naming it.
+  MemorySource again(page);
+  ListRows fewer(7);
+  const int limit = static_cast<int>(PageRows.size()) - 1;
+  try {
+    ReadListFile(again, page.size(), fewer, {.rows = limit});
+    ADD_FAILURE() << "no error";
+  } catch (const EListTooLarge& error) {
+    EXPECT_EQ(error.Message(), TooManyServersText(limit));
+  }
 }
 
 TEST(ListRows, HoldsCellsAndCopiesIntoAnotherTable) {

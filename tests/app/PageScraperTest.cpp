@@ -206,6 +206,23 @@ TEST(ScraperSuite, SaysWhereThePageLeftTheTable) {
   }
 }
 
+// A page of more rows than a list may have is refused, naming the bound,
+// before the row past it is made.
+TEST(ScraperSuite, RefusesMoreRowsThanItsBound) {
+  const std::string page =
+      Head + Row(Numbered(1, 7)) + Row(Numbered(8, 7)) + Row(Numbered(15, 3)) + Foot;
+  MemoryCellTable grid;
+  EXPECT_EQ(ScrapeServerList(page, grid, 3), ServerTableState::Complete);
+  EXPECT_EQ(grid.RowCount(), 3);
+  try {
+    ScrapeServerList(page, grid, 2);
+    ADD_FAILURE() << "no error";
+  } catch (const EListTooLarge& error) {
+    EXPECT_EQ(error.Message(), TooManyServersText(2));
+  }
+  EXPECT_EQ(grid.RowCount(), 2);
+}
+
 TEST(ScraperSuite, EmptiesTheGridFirst) {
   MemoryCellTable grid;
   grid.SetRowCount(3);

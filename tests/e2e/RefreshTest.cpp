@@ -312,6 +312,21 @@ TEST(Refresh, ACutReplyIsAFailedDownloadAndKeepsTheOldList) {
   for (const Failure& failure : failures) ExpectFailedRefresh(failure);
 }
 
+// No server list comes near 32 MB: a site that sends more is refused as soon
+// as it passes the bound, whatever it announced.
+TEST(Refresh, AReplyPastTheBoundOfAListIsRefused) {
+  LoopbackReply flood;
+  flood.head = NoLength + Head;
+  flood.chunks = {std::string(1024 * 1024, 'x')};
+  flood.repeat = 40;
+  ExpectFailedRefresh({"more than 32 MB",
+                       {flood},
+                       "",
+                       {"Error downloading!"},
+                       "The list site sent more than 32 MB, more than any server list; the old "
+                       "list was kept."});
+}
+
 TEST(Refresh, AStalledDownloadEndsAfterItsLimit) {
   ExpectFailedRefresh({"stall",
                        {Stalled()},

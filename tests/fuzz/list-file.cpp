@@ -26,7 +26,7 @@ namespace {
 using namespace velloran;
 
 // Small limits keep the inputs quick; the arithmetic is the same.
-constexpr ListFileLimits FuzzLimits{.pageSize = 4096, .spareEmptyRows = 1024};
+constexpr ListFileLimits FuzzLimits{.fileSize = 4096, .rows = 64, .spareEmptyRows = 1024};
 
 }  // namespace
 
@@ -52,10 +52,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VELLORAN_FUZZ_CHECK(test::RowsOf(rows) == test::RowsOf(expected));
   } catch (const Exception& error) {
     const std::string text = error.what();
-    if (told == ListFileKind::Page) {
-      VELLORAN_FUZZ_CHECK(text == NoServerListInFileText ||
-                          (text == ListPageTooLargeText(FuzzLimits.pageSize) &&
-                           bytes.size() > FuzzLimits.pageSize));
+    if (text == ListFileTooLargeText(FuzzLimits.fileSize)) {
+      VELLORAN_FUZZ_CHECK(bytes.size() > FuzzLimits.fileSize);
+    } else if (text == TooManyServersText(FuzzLimits.rows)) {
+      // Without the bound the file gives more rows than it allows.
+      ListRows unbounded(7);
+      if (told == ListFileKind::Page) {
+        ScrapeServerList(bytes, unbounded, MaxListRows);
+      } else {
+        MemorySource whole(bytes);
+        ReadGridText(unbounded, whole, bytes.size(), FuzzLimits.spareEmptyRows);
+      }
+      VELLORAN_FUZZ_CHECK(unbounded.RowCount() > FuzzLimits.rows);
+      return 0;
+    } else if (told == ListFileKind::Page) {
+      VELLORAN_FUZZ_CHECK(text == NoServerListInFileText);
     } else {
       VELLORAN_FUZZ_CHECK(text == InvalidNumericInputText);
     }

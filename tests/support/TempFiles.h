@@ -42,11 +42,12 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The message of the input/output error that Action raises, or "no error".
+// The message of the program's error that Action raises (an input/output
+// error, or a list refused for its size), or "no error".
 inline std::string ErrorOf(const std::function<void()>& action) {
   try {
     action();
-  } catch (const EInOutError& error) {
+  } catch (const Exception& error) {
     return error.what();
   }
   return "no error";

@@ -10,6 +10,10 @@ namespace velloran::tool {
 
 using Arguments = std::vector<std::string>;
 
+// Writes the program's error text to standard error as the tool means it: the
+// tool has no old list to keep, so the program's clause saying so goes.
+void PrintListError(const std::string& text);
+
 int Sort(const Arguments& arguments);
 int Dump(const Arguments& arguments);
 int Scrape(const Arguments& arguments);

@@ -18,8 +18,8 @@ int Dump(const Arguments& arguments) {
   SetUpServerGrid(grid);
   try {
     LoadGridFile(grid, arguments[0]);
-  } catch (const EInOutError& error) {
-    std::fprintf(stderr, "%s\n", error.what());
+  } catch (const Exception& error) {
+    PrintListError(error.what());
     return 1;
   }
   std::string line;

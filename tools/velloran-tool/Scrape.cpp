@@ -1,9 +1,9 @@
 #include <cstdio>
 
 #include "app/CacheFile.h"
+#include "app/ListBounds.h"
 #include "app/PageScraper.h"
 #include "framework/Exception.h"
-#include "framework/FileAccess.h"
 #include "app/ServerGrid.h"
 #include "tools/velloran-tool/Commands.h"
 
@@ -18,10 +18,10 @@ int Scrape(const Arguments& arguments) {
   TKStringGrid grid;
   SetUpServerGrid(grid);
   try {
-    ScrapeServerList(ReadWholeFile(arguments[0]), grid);
+    ScrapeServerList(ReadListBytes(arguments[0]), grid);
     SaveGridFile(grid, arguments[1]);
-  } catch (const EInOutError& error) {
-    std::fprintf(stderr, "%s\n", error.what());
+  } catch (const Exception& error) {
+    PrintListError(error.what());
     return 1;
   }
   std::printf("%d\n", grid.RowCount());

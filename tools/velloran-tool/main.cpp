@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "tools/velloran-tool/Commands.h"
 
@@ -19,14 +20,38 @@ struct Command {
 };
 
 const Command commands[] = {
-    {"sort", "sort COLUMN ORDER   rows of 7 tab-separated cells from stdin, sorted (COLUMN 0-6, ORDER asc|dsc)", &velloran::tool::Sort},
-    {"dump", "dump FILE           the rows of a cache file, 7 tab-separated cells a line", &velloran::tool::Dump},
-    {"scrape", "scrape PAGE FILE    the list page PAGE scraped into the cache file FILE", &velloran::tool::Scrape},
-    {"gif", "gif FILE [PAM-FILE] the facts of a GIF file, and its composed frames as a PAM file", &velloran::tool::Gif},
+    {"sort",
+     "sort COLUMN ORDER   rows of 7 tab-separated cells from stdin, sorted (COLUMN 0-6, ORDER "
+     "asc|dsc)",
+     &velloran::tool::Sort},
+    {"dump", "dump FILE           the rows of a cache file, 7 tab-separated cells a line",
+     &velloran::tool::Dump},
+    {"scrape", "scrape PAGE FILE    the list page PAGE scraped into the cache file FILE",
+     &velloran::tool::Scrape},
+    {"gif", "gif FILE [PAM-FILE] the facts of a GIF file, and its composed frames as a PAM file",
+     &velloran::tool::Gif},
 #ifdef _WIN32
-    {"get", "get [--no-redirect] URL [HEADER-FILE BODY-FILE]   one Get with the program's client: its events, results and files", &velloran::tool::Get},
+    {"get",
+     "get [--no-redirect] URL [HEADER-FILE BODY-FILE]   one Get with the program's client: its "
+     "events, results and files",
+     &velloran::tool::Get},
 #endif
 };
+
+}  // namespace
+
+namespace velloran::tool {
+
+void PrintListError(const std::string& text) {
+  constexpr std::string_view Kept = "; the old list was kept";
+  std::string_view shown = text;
+  if (shown.ends_with(Kept)) shown.remove_suffix(Kept.size());
+  std::fprintf(stderr, "%.*s\n", static_cast<int>(shown.size()), shown.data());
+}
+
+}  // namespace velloran::tool
+
+namespace {
 
 int Usage() {
   std::fprintf(stderr, "usage: velloran-tool COMMAND ARGUMENTS...\n");

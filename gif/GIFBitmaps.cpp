@@ -8,27 +8,23 @@
 namespace velloran {
 namespace {
 
-// A memory device context, deleted with the object.
-class MemoryDC {
- public:
-  MemoryDC() : dc_(CreateCompatibleDC(nullptr)) {
-    if (!dc_) throw Exception("Out of system resources");
-  }
-  ~MemoryDC() { DeleteDC(dc_); }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 UniqueBitmap Checked(HBITMAP bitmap) {
   if (!bitmap) throw Exception("Out of system resources");
   return UniqueBitmap(bitmap);
 }
 
 }  // namespace
+
+UniqueMemoryDC NewMemoryDC(HDC dc) {
+  UniqueMemoryDC memory(CreateCompatibleDC(dc));
+  if (!memory) throw Exception("Out of system resources");
+  return memory;
+}
+
+OffScreen::OffScreen(HDC dc, int width, int height, BitmapMaker makeBitmap)
+    : dc_(NewMemoryDC(dc)),
+      bitmap_(Checked(makeBitmap(dc, width, height))),
+      select_(dc_.get(), bitmap_.get()) {}
 
 UniqueBitmap BitmapFromFile(const std::vector<std::uint8_t>& file) {
   const auto* info = reinterpret_cast<const BITMAPINFO*>(file.data() + BitmapFileHeaderSize);
@@ -51,7 +47,7 @@ UniqueBitmap MonochromeBitmap(int width, int height) {
 
 void FillComposed(const TGIFComposer& composer, HBITMAP composed, HBITMAP mask) {
   const int width = composer.Width(), height = composer.Height();
-  MemoryDC dc;
+  UniqueMemoryDC dc = NewMemoryDC();
   BITMAPINFO colors{};
   colors.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   colors.bmiHeader.biWidth = width;
@@ -83,7 +79,7 @@ void FillComposed(const TGIFComposer& composer, HBITMAP composed, HBITMAP mask) 
 }
 
 HPALETTE BitmapPalette(HBITMAP bitmap) {
-  MemoryDC dc;
+  UniqueMemoryDC dc = NewMemoryDC();
   SelectScope select(dc.get(), bitmap);
   RGBQUAD table[256];
   UINT count = GetDIBColorTable(dc.get(), 0, 256, table);
@@ -101,7 +97,7 @@ HPALETTE BitmapPalette(HBITMAP bitmap) {
 void StretchDrawDC(HBITMAP bitmap, HDC dc, const RECT& rect, DWORD rop) {
   BITMAP shape{};
   if (!GetObjectA(bitmap, sizeof shape, &shape)) return;
-  MemoryDC source;
+  UniqueMemoryDC source = NewMemoryDC();
   SelectScope select(source.get(), bitmap);
   UniquePalette palette(shape.bmBitsPixel <= 8 ? BitmapPalette(bitmap) : nullptr);
   HPALETTE oldPalette = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 // GDI bitmaps for GIF pictures: frame bitmaps from their in-memory bitmap
-// files, and the composed pair in the display's format filled from the
-// portable composer.
+// files, the composed pair in the display's format filled from the portable
+// composer, and the off-screen buffer that paints go through.
 
 #include <windows.h>
 
@@ -14,6 +14,33 @@
 namespace velloran {
 
 using UniquePalette = UniqueHandle<NullHandleTraits<HPALETTE, DeleteGdiObject>>;
+
+inline void DeleteMemoryDC(HDC dc) {
+  DeleteDC(dc);
+}
+using UniqueMemoryDC = UniqueHandle<NullHandleTraits<HDC, DeleteMemoryDC>>;
+
+// A memory device context compatible with Dc (none: the screen). Throws when GDI refuses.
+UniqueMemoryDC NewMemoryDC(HDC dc = nullptr);
+
+// A bitmap compatible with a device context, selected into a memory context
+// of its own, for drawing off screen. When either can't be made it throws
+// and leaves nothing behind, so that paints while GDI is short of objects
+// don't make it shorter.
+class OffScreen {
+ public:
+  using BitmapMaker = HBITMAP(WINAPI*)(HDC dc, int width, int height);
+  // MakeBitmap is the system's CreateCompatibleBitmap, unless a test hands in another.
+  OffScreen(HDC dc, int width, int height, BitmapMaker makeBitmap = &CreateCompatibleBitmap);
+  HDC get() const { return dc_.get(); }
+
+ private:
+  // Destroyed in reverse order: the bitmap is selected out, then deleted,
+  // and the context goes last.
+  UniqueMemoryDC dc_;
+  UniqueBitmap bitmap_;
+  SelectScope select_;
+};
 
 // Copies Bitmap onto Rect of Dc with Rop, stretched when the sizes differ, its
 // palette (if any) realised in the background meanwhile.

@@ -24,28 +24,6 @@ bool SameRect(const RECT& a, const RECT& b) {
   return EqualRect(&a, &b) != FALSE;
 }
 
-// A bitmap selected into a memory context compatible with Dc, for drawing off screen.
-class OffScreen {
- public:
-  OffScreen(HDC dc, int width, int height)
-      : dc_(CreateCompatibleDC(dc)), bitmap_(CreateCompatibleBitmap(dc, width, height)) {
-    if (!dc_ || !bitmap_) throw Exception("Out of system resources");
-    old_ = SelectObject(dc_, bitmap_.get());
-  }
-  ~OffScreen() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  OffScreen(const OffScreen&) = delete;
-  OffScreen& operator=(const OffScreen&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-  UniqueBitmap bitmap_;
-  HGDIOBJ old_ = nullptr;
-};
-
 }  // namespace
 
 // ---- TGIFFrame

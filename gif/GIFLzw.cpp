@@ -101,24 +101,25 @@ class Decoder {
 
   std::size_t Run() {
     const unsigned end = clear_ + 1;
+    // At the start and after every clear code the next code is a value of
+    // its own; clear codes in a row all reset, so none of them is that value.
+    bool fresh = true;
     unsigned code;
-    do {
-      if (!codes_.Next(width_, code)) return Placed();
-    } while (code == clear_);
-    StartString(code);
     for (;;) {
       if (!codes_.Next(width_, code)) break;
       if (code == clear_) {
         Reset();
-        if (!codes_.Next(width_, code)) break;
-        StartString(code);
+        fresh = true;
         continue;
       }
       if (code == end) {
         codes_.SkipRest();
         break;
       }
-      if (!Expand(code)) {
+      if (fresh) {
+        StartString(code);
+        fresh = false;
+      } else if (!Expand(code)) {
         codes_.SkipRest();
         break;
       }
@@ -142,7 +143,7 @@ class Decoder {
   unsigned LengthOf(unsigned code) const { return code < clear_ ? 1 : table_.length[code]; }
   unsigned FirstOf(unsigned code) const { return code < clear_ ? code : table_.first[code]; }
 
-  // A value read as it is: the first of the data, or the one after a clear code.
+  // A value read as it is: the first of the data, or the first after clear codes.
   void StartString(unsigned code) {
     prevPos_ = pos_;
     Put(code);

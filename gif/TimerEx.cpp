@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "framework/Application.h"
+#include "framework/SizedStruct.h"
 
 namespace velloran {
 namespace {
@@ -14,6 +15,9 @@ constexpr UINT_PTR TimerId = 1;
 // Sent to the worker's window on the user-interface thread.
 constexpr UINT TickMessage = WM_APP + 0x71;
 constexpr UINT ErrorMessage = WM_APP + 0x72;
+constexpr const char* SyncClassName = "VelloranTimerSync";
+
+using SharedState = std::shared_ptr<TimerThreadState>;
 
 UniqueKernelHandle NewEvent(bool manualReset) {
   UniqueKernelHandle event(CreateEventA(nullptr, manualReset, FALSE, nullptr));
@@ -44,9 +48,10 @@ int SystemThreadPriority(TThreadPriority priority) {
 }
 
 // What a worker shares with its timer. The worker holds it for as long as it
-// runs, so that it never reads a timer or window that has gone: it reaches
-// the timer only through Owner, which the timer clears under CallLock before
-// it goes, or through the window, which drops messages once destroyed.
+// runs, and the window that hands its ticks to the interface thread for as
+// long as that window lives, so that neither reads a timer or window that has
+// gone: they reach the timer only through Owner, read and cleared under
+// CallLock.
 struct TimerThreadState {
   std::mutex lock;
   bool suspended = true;
@@ -59,28 +64,89 @@ struct TimerThreadState {
   UniqueKernelHandle terminate = NewEvent(true);
   UniqueKernelHandle tickDone = NewEvent(false);
   DWORD workerId = 0;
+  TApplication* application = nullptr;
 
   std::recursive_mutex callLock;
   TTimerEx* owner = nullptr;
   std::exception_ptr error;  // from a handler that ran on the worker
 };
 
+// On the interface thread: a tick the worker asked for, or the error of a
+// handler that ran on the worker.
+void TTimerThread::Synchronize(TimerThreadState& state, UINT message) {
+  if (message == ErrorMessage) {
+    std::exception_ptr error;
+    {
+      std::lock_guard<std::recursive_mutex> call(state.callLock);
+      error = std::exchange(state.error, nullptr);
+    }
+    if (error) std::rethrow_exception(error);
+    return;
+  }
+  struct Done {
+    HANDLE event;
+    ~Done() { SetEvent(event); }
+  } done{state.tickDone.get()};
+  std::lock_guard<std::recursive_mutex> call(state.callLock);
+  if (TTimerEx* owner = state.owner) owner->Timer();
+}
+
+// The window keeps a share of the state in its user data from WM_NCCREATE to
+// WM_NCDESTROY, and never reaches its TTimerThread: a worker that ended its
+// own timer leaves the window behind, to be closed by its own thread.
+LRESULT CALLBACK TTimerThread::SyncWndProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* share = static_cast<std::unique_ptr<SharedState>*>(create->lpCreateParams);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(share->release()));
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  auto* held = reinterpret_cast<SharedState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (held && message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    std::unique_ptr<SharedState> share(held);
+  } else if (held && (message == TickMessage || message == ErrorMessage)) {
+    // A share of this call's own: a handler may destroy the timer, and this window with it.
+    SharedState state = *held;
+    GuardHandler(state->application, [&] { Synchronize(*state, message); });
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+UniqueWindow TTimerThread::NewSyncWindow(const SharedState& state) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  auto existing = SizedStruct<WNDCLASSEXA>();
+  if (!GetClassInfoExA(instance, SyncClassName, &existing)) {
+    auto windowClass = SizedStruct<WNDCLASSEXA>();
+    windowClass.lpfnWndProc = &SyncWndProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = SyncClassName;
+    if (!RegisterClassExA(&windowClass))
+      throw EOutOfResources("Can not register the timer window class");
+  }
+  // Taken over by the window at WM_NCCREATE; freed here when it never got that far.
+  auto share = std::make_unique<SharedState>(state);
+  UniqueWindow window(CreateWindowExA(0, SyncClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      instance, &share));
+  if (!window) throw EOutOfResources("Can not create a timer window");
+  return window;
+}
+
 // ---- TTimerThread
 
 TTimerThread::TTimerThread(TTimerEx& timer, TApplication* application)
-    : state_(std::make_shared<TimerThreadState>()),
-      syncWindow_(application, [this](UINT message, WPARAM wParam, LPARAM lParam) {
-        return SyncWndProc(message, wParam, lParam);
-      }) {
+    : state_(std::make_shared<TimerThreadState>()) {
   state_->owner = &timer;
-  state_->syncWindow = syncWindow_.Handle();
-  auto* held = new std::shared_ptr<TimerThreadState>(state_);
+  state_->application = application;
+  syncWindow_ = NewSyncWindow(state_);
+  state_->syncWindow = syncWindow_.get();
+  auto share = std::make_unique<SharedState>(state_);
   DWORD id = 0;
-  thread_.reset(CreateThread(nullptr, 0, &Execute, held, 0, &id));
-  if (!thread_) {
-    delete held;
-    throw EOutOfResources("Can not create a thread");
-  }
+  thread_.reset(CreateThread(nullptr, 0, &Execute, share.get(), 0, &id));
+  if (!thread_) throw EOutOfResources("Can not create a thread");
+  share.release();  // the worker's now
   state_->workerId = id;
 }
 
@@ -95,9 +161,16 @@ TTimerThread::~TTimerThread() {
   }
   SetEvent(state_->terminate.get());
   SetEvent(state_->wake.get());
-  // A handler on the worker that ends its own timer cannot wait for itself;
-  // the worker then ends as soon as the handler returns.
-  if (GetCurrentThreadId() != state_->workerId) WaitForSingleObject(thread_.get(), INFINITE);
+  if (GetCurrentThreadId() != state_->workerId) {
+    WaitForSingleObject(thread_.get(), INFINITE);
+    return;
+  }
+  // A handler on the worker ended its own timer. The worker cannot wait for
+  // itself: it ends as soon as the handler returns. Nor can it destroy the
+  // window, which only the interface thread that made it can: that thread
+  // closes it (DefWindowProc destroys it, and the window's share of the
+  // state goes with it).
+  PostMessageA(syncWindow_.release(), WM_CLOSE, 0, 0);
 }
 
 void TTimerThread::Suspend() {
@@ -127,10 +200,9 @@ bool TTimerThread::Suspended() const {
   return state_->suspended;
 }
 
-DWORD WINAPI TTimerThread::Execute(void* held) {
-  std::shared_ptr<TimerThreadState> state =
-      std::move(*static_cast<std::shared_ptr<TimerThreadState>*>(held));
-  delete static_cast<std::shared_ptr<TimerThreadState>*>(held);
+DWORD WINAPI TTimerThread::Execute(void* share) {
+  const SharedState state =
+      std::move(*std::unique_ptr<SharedState>(static_cast<SharedState*>(share)));
   for (;;) {
     DWORD interval;
     {
@@ -165,27 +237,6 @@ DWORD WINAPI TTimerThread::Execute(void* held) {
       WaitForMultipleObjects(2, ends, FALSE, INFINITE);
     }
   }
-}
-
-std::optional<LRESULT> TTimerThread::SyncWndProc(UINT message, WPARAM, LPARAM) {
-  if (message == ErrorMessage) {
-    std::exception_ptr error;
-    {
-      std::lock_guard<std::recursive_mutex> call(state_->callLock);
-      error = std::exchange(state_->error, nullptr);
-    }
-    if (error) std::rethrow_exception(error);
-    return 0;
-  }
-  if (message != TickMessage) return std::nullopt;
-  // The handler may destroy the timer, and this object and window with it.
-  std::shared_ptr<TimerThreadState> state = state_;
-  struct Done {
-    HANDLE event;
-    ~Done() { SetEvent(event); }
-  } done{state->tickDone.get()};
-  if (TTimerEx* owner = state->owner) owner->Timer();
-  return 0;
 }
 
 // ---- TTimerEx
@@ -234,15 +285,25 @@ void TTimerEx::SetThreadSafe(bool threadSafe) {
 }
 
 void TTimerEx::SetOnTimer(TNotifyEvent handler) {
-  onTimer_ = std::move(handler);
+  auto replaced = std::make_shared<const TNotifyEvent>(std::move(handler));
+  {
+    std::lock_guard<std::mutex> guard(tickLock_);
+    onTimer_.swap(replaced);
+  }
+  // The old handler goes outside the lock (or with the tick that still runs it).
+  replaced.reset();
   UpdateTimer();
 }
 
 void TTimerEx::Timer() {
-  if (!enabled_ || !onTimer_) return;
-  // A copy: the handler may replace itself or free this timer.
-  TNotifyEvent handler = onTimer_;
-  handler(*this);
+  if (!enabled_) return;
+  std::shared_ptr<const TNotifyEvent> handler;
+  {
+    std::lock_guard<std::mutex> guard(tickLock_);
+    handler = onTimer_;
+  }
+  // Called through a share of its own: it may replace itself or free this timer.
+  if (*handler) (*handler)(*this);
 }
 
 void TTimerEx::UpdateTimer() {

@@ -7,19 +7,27 @@
 // window mode, and in threaded mode with ThreadSafe false, OnTimer runs on the
 // user-interface thread (the worker asks it to, and waits until it has run).
 // With ThreadSafe true OnTimer runs on the worker and must guard what it
-// touches itself. OnTimer may destroy its own timer.
+// touches itself; the interface thread may meanwhile set Enabled and OnTimer
+// (the worker reads the flag atomically and takes the handler under a lock),
+// and a handler that has begun runs to its end as it was. OnTimer may
+// destroy its own timer, on either thread.
 //
 // No tick arrives after the timer is destroyed, and no worker outlives it: a
 // worker wakes from its sleep when told to stop, and is waited for (unless
-// the call comes from the worker itself, which then ends on its own).
+// the call comes from the worker itself, which then ends on its own and
+// leaves its window for the interface thread to close).
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "framework/Component.h"
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 #include "framework/HiddenWindow.h"
 
 namespace velloran {
@@ -63,10 +71,14 @@ class TTimerThread {
 
  private:
   static DWORD WINAPI Execute(void* state);
-  std::optional<LRESULT> SyncWndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  static UniqueWindow NewSyncWindow(const std::shared_ptr<TimerThreadState>& state);
+  static LRESULT CALLBACK SyncWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static void Synchronize(TimerThreadState& state, UINT message);
 
   std::shared_ptr<TimerThreadState> state_;
-  THiddenWindow syncWindow_;
+  // A message-only window of the interface thread, through which the worker
+  // hands it ticks and errors.
+  UniqueWindow syncWindow_;
   UniqueKernelHandle thread_;
 };
 
@@ -88,7 +100,7 @@ class TTimerEx : public TComponent {
   // Read by the worker at each tick; no timer restart.
   bool ThreadSafe() const;
   void SetThreadSafe(bool threadSafe);
-  const TNotifyEvent& OnTimer() const { return onTimer_; }
+  const TNotifyEvent& OnTimer() const { return *onTimer_; }
   // Stored without comparison; restarts the period.
   void SetOnTimer(TNotifyEvent handler);
 
@@ -104,11 +116,16 @@ class TTimerEx : public TComponent {
   friend class TTimerThread;
   void UpdateTimer();
   std::optional<LRESULT> TimerWndProc(UINT message, WPARAM wParam, LPARAM lParam);
-  bool Running() const { return interval_ != 0 && enabled_ && onTimer_; }
+  bool Running() const { return interval_ != 0 && enabled_ && *onTimer_; }
 
-  bool enabled_ = true;
+  // A worker reads these two while the interface thread may set them: the
+  // flag is atomic, the handler is taken under TickLock. The handler is
+  // shared: a tick holds a share of its own while it runs, so that a new
+  // handler (or the timer's end) does not pull it away under it.
+  std::mutex tickLock_;
+  std::atomic<bool> enabled_ = true;
+  std::shared_ptr<const TNotifyEvent> onTimer_ = std::make_shared<const TNotifyEvent>();
   unsigned interval_ = 1000;
-  TNotifyEvent onTimer_;
   bool threaded_ = false;
   TThreadPriority threadPriority_ = TThreadPriority::tpNormal;
   bool threadSafe_ = false;

@@ -95,17 +95,21 @@ void TKSGInplaceEdit::KeyDown(int& key, unsigned shift) {
 }
 
 void TKSGInplaceEdit::KeyPress(char& key) {
-  // The grid sees a copy: in a multi-line cell Return and Ctrl+Return swap,
-  // so that Return makes a line break and Ctrl+Return ends the edit. The Edit
-  // control itself gets the character as typed.
-  char copy = key;
+  // In a multi-line cell the grid sees Return and Ctrl+Return swapped, so
+  // that Return makes a line break and Ctrl+Return ends the edit; a key it
+  // leaves as it saw it reaches the Edit control as typed. A key the grid or
+  // the base editor took (0), such as Tab, reaches nothing.
+  const char typed = key;
+  char swapped = key;
   if (FocusedCellIsMultiLine()) {
-    if (copy == '\r')
-      copy = '\n';
-    else if (copy == '\n')
-      copy = '\r';
+    if (key == '\r')
+      swapped = '\n';
+    else if (key == '\n')
+      swapped = '\r';
   }
-  TInplaceEdit::KeyPress(copy);
+  key = swapped;
+  TInplaceEdit::KeyPress(key);
+  if (key == swapped) key = typed;
 }
 
 void TKSGInplaceEdit::CheckSelChange() {

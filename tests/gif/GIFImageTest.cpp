@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/Application.h"
+#include "framework/Exception.h"
 #include "framework/Form.h"
+#include "gif/GIFBitmaps.h"
 #include "gif/GIFFormData.h"
 #include "tests/gif/GifWriter.h"
 #include "tests/support/WinTestSupport.h"
@@ -12,6 +14,7 @@ namespace velloran {
 namespace {
 
 using test::Bytes;
+using test::GdiObjectCount;
 using test::GifImage;
 using test::GifWriter;
 using test::Solid;
@@ -168,6 +171,43 @@ TEST_F(GIFImageTest, ReportsProgressAndAbortsSilently) {
   // No error box: the abort is silent.
   application.ProcessMessages();
   EXPECT_EQ(test::FindMessageBox(GetCurrentProcessId()), nullptr);
+}
+
+// A system short of GDI objects refuses the buffer's bitmap.
+HBITMAP WINAPI RefusedBitmap(HDC, int, int) {
+  return nullptr;
+}
+
+TEST_F(GIFImageTest, PaintsLeaveNoGdiObjectsBehindAlsoWhenTheBufferIsRefused) {
+  // A transparent pixel: every paint draws through the off-screen buffer.
+  GifImage picture = Solid(30, 30, 2);
+  picture.pixels[0] = 7;
+  TGIFImage& image =
+      Make(10, 10, 30, 30, GifWriter(30, 30).Control(0, 0, 7).Image(picture).Trailer().Data());
+  WindowDC dc(image.Handle());
+  const int before = GdiObjectCount();
+  {
+    // The count sees the buffer's context and bitmap (else this test could prove nothing).
+    OffScreen buffer(dc.get(), 30, 30);
+    EXPECT_EQ(GdiObjectCount(), before + 2);
+  }
+  EXPECT_EQ(GdiObjectCount(), before);
+  for (int paint = 0; paint < 200; ++paint) {
+    image.Repaint();
+    SendMessageA(image.Handle(), WM_PAINT, 0, 0);
+  }
+  EXPECT_EQ(GdiObjectCount(), before);
+  EXPECT_EQ(ScreenAt(20, 20), ColorOf(2));
+
+  for (int paint = 0; paint < 200; ++paint) {
+    try {
+      OffScreen buffer(dc.get(), 30, 30, &RefusedBitmap);
+      ADD_FAILURE() << "a buffer without a bitmap";
+    } catch (const Exception& error) {
+      EXPECT_EQ(error.Message(), "Out of system resources");
+    }
+  }
+  EXPECT_EQ(GdiObjectCount(), before);
 }
 
 TEST_F(GIFImageTest, AnswersClicksWithinItsPicture) {

@@ -279,6 +279,32 @@ TEST(GIFReader, StopsAtACorruptCodeAndKeepsWhatCameBefore) {
   }
 }
 
+TEST(GIFReader, TakesNoClearOrEndCodeForAValue) {
+  // Every clear code resets the table; the value after them is the first
+  // code that is neither clear nor end.
+  struct Case {
+    const char* what;
+    std::vector<unsigned> codes;
+    std::vector<std::uint8_t> pixels;
+    std::size_t placed;
+  } cases[] = {
+      {"two clear codes in a row", {4, 1, 1, 4, 4, 2, 3, 5}, {1, 1, 2, 3, 0, 0}, 4},
+      {"a fresh table after them", {4, 1, 1, 4, 4, 2, 6, 5}, {1, 1, 2, 2, 2, 0}, 5},
+      {"end after a clear code", {4, 1, 4, 5, 3, 3}, {1, 0, 0, 0, 0, 0}, 1},
+      {"end as the first code", {4, 5, 1, 1}, {0, 0, 0, 0, 0, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    // Transparent index 7 is no value here: the mask marks what was not placed.
+    TGIFPictureData picture =
+        Load(CodesImage(c.codes, std::vector<int>(c.codes.size(), 3), 3, 2, 7));
+    ASSERT_EQ(picture.frames.size(), 1u) << c.what;
+    EXPECT_EQ(picture.frames[0].pixels, c.pixels) << c.what;
+    std::vector<std::uint8_t> unplaced(6, 0);
+    for (std::size_t i = c.placed; i < unplaced.size(); ++i) unplaced[i] = 1;
+    EXPECT_EQ(picture.frames[0].mask, unplaced) << c.what;
+  }
+}
+
 TEST(GIFReader, TreatsCodeSizes12To15AsCorruptAndLeavesLargerOnesToTheBlockLoop) {
   for (int size : {12, 13, 14, 15}) {
     bool loaded = true;

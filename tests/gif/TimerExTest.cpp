@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "framework/Application.h"
@@ -178,6 +182,139 @@ TEST(TimerEx, RunsTheWorkerAtItsPriorityAndMakesAFreshOneEachTimeItIsThreaded) {
   ASSERT_TRUE(test::WaitUntil([&] { return worker != 0; }, 5000));
   EXPECT_NE(worker, first);
   EXPECT_EQ(priority, THREAD_PRIORITY_LOWEST);
+}
+
+// What the handlers of the race below tell the test.
+struct RaceLog {
+  DWORD interfaceThread = GetCurrentThreadId();
+  // The worker is inside a copy or a call of a handler, and waits a moment
+  // for the interface thread to replace the timer's handler meanwhile.
+  UniqueKernelHandle inside{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+  UniqueKernelHandle replaced{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+  std::atomic<int> calls{0};
+  std::atomic<int> broken{0};
+  std::atomic<int> offWorker{0};
+};
+
+// A handler that can tell whether it is a whole, living object: its words
+// all hold its generation while it lives and are wiped when it dies. Copies
+// and calls on the worker make room for the interface thread to replace the
+// timer's handler right then; a copy or call of a handler that was freed
+// under it sees the wiped or freed words.
+class CheckedHandler {
+ public:
+  static constexpr std::uint32_t Live = 0x600DF00D;
+
+  CheckedHandler(RaceLog& log, std::uint32_t generation) : log_(&log) { Fill(generation); }
+  CheckedHandler(const CheckedHandler& other) : log_(other.log_) {
+    MakeRoomForAReplacement();
+    if (!other.Whole()) ++log_->broken;
+    for (std::size_t i = 0; i < words_.size(); ++i) words_[i] = other.words_[i].load();
+    magic_ = other.magic_.load();
+  }
+  CheckedHandler& operator=(const CheckedHandler&) = delete;
+  ~CheckedHandler() {
+    magic_ = 0;
+    for (auto& word : words_) word = 0;
+  }
+
+  void operator()(TTimerEx&) const {
+    if (GetCurrentThreadId() == log_->interfaceThread) ++log_->offWorker;
+    MakeRoomForAReplacement();
+    if (!Whole()) ++log_->broken;
+    ++log_->calls;
+  }
+
+ private:
+  void Fill(std::uint32_t generation) {
+    for (auto& word : words_) word = generation;
+    magic_ = Live;
+  }
+  bool Whole() const {
+    if (magic_.load() != Live) return false;
+    for (const auto& word : words_)
+      if (word.load() != words_[0].load()) return false;
+    return true;
+  }
+  void MakeRoomForAReplacement() const {
+    if (GetCurrentThreadId() == log_->interfaceThread) return;
+    SetEvent(log_->inside.get());
+    WaitForSingleObject(log_->replaced.get(), 20);
+  }
+
+  RaceLog* log_;
+  // Atomic words: the wiping must not be optimised away, and reading them
+  // from another thread is no race of the test's own.
+  std::array<std::atomic<std::uint32_t>, 32> words_{};
+  std::atomic<std::uint32_t> magic_{0};
+};
+
+TEST(TimerEx, TheInterfaceThreadSetsHandlerAndEnabledWhileTheWorkerTicks) {
+  TApplication application(GetModuleHandleA(nullptr));
+  TTimerEx& timer = application.Create<TTimerEx>();
+  RaceLog log;
+  std::uint32_t generation = 1;
+  timer.SetInterval(1);
+  timer.SetThreadSafe(true);
+  timer.SetThreaded(true);
+  timer.SetOnTimer(CheckedHandler(log, generation));
+  // Each tick copies or calls the handler while it is being replaced; the
+  // flag is switched off and on again between ticks and during them.
+  const DWORD start = GetTickCount();
+  int replacements = 0;
+  while (log.calls < 2000 && GetTickCount() - start < 30000) {
+    const bool during = WaitForSingleObject(log.inside.get(), 5) == WAIT_OBJECT_0;
+    timer.SetOnTimer(CheckedHandler(log, ++generation));
+    if (replacements++ % 5 == 0) {
+      timer.SetEnabled(false);
+      timer.SetEnabled(true);
+    }
+    if (during) SetEvent(log.replaced.get());
+  }
+  // The handlers point at the log: the timer goes first.
+  ASSERT_TRUE(application.FreeComponent(timer));
+  EXPECT_GE(log.calls, 2000);
+  EXPECT_EQ(log.broken, 0);
+  EXPECT_EQ(log.offWorker, 0);
+}
+
+// The message-only windows that belong to this thread.
+int MessageWindowsOfThisThread() {
+  int count = 0;
+  for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+       window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr))
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) ++count;
+  return count;
+}
+
+TEST(TimerEx, AHandlerOnTheWorkerMayDestroyItsOwnTimerAndLeavesNoWindow) {
+  TApplication application(GetModuleHandleA(nullptr));
+  const int windows = MessageWindowsOfThisThread();
+  auto timer = std::make_unique<TTimerEx>(&application);
+  timer->SetInterval(5);
+  timer->SetThreadSafe(true);
+  timer->SetThreaded(true);
+  // The worker's window, which the count sees (else this test could prove nothing).
+  ASSERT_EQ(MessageWindowsOfThisThread(), windows + 1);
+  std::atomic<int> ticks{0};
+  std::atomic<DWORD> worker{0};
+  std::atomic<bool> destroyed{false};
+  timer->SetOnTimer([&](TTimerEx&) {
+    ++ticks;
+    worker = GetCurrentThreadId();
+    timer.reset();
+    destroyed = true;
+  });
+  ASSERT_TRUE(test::WaitUntil([&] { return destroyed.load(); }, 5000));
+  ASSERT_NE(worker, GetCurrentThreadId());
+  // The worker ends by itself, and its window closes on this thread.
+  UniqueKernelHandle thread(OpenThread(SYNCHRONIZE, FALSE, worker));
+  if (thread) {
+    EXPECT_EQ(WaitForSingleObject(thread.get(), 5000), WAIT_OBJECT_0);
+  }
+  EXPECT_TRUE(test::WaitUntil([&] { return MessageWindowsOfThisThread() == windows; }, 5000));
+  test::WaitUntil([] { return false; }, 100);
+  EXPECT_EQ(ticks, 1);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 namespace velloran {
 namespace {
 
+using test::GdiObjectCount;
+
 class LiveGrid : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -186,18 +188,6 @@ TEST_F(LiveGrid, LosingTheCaptureMidDragEndsTheDrag) {
   // A whole click still counts, although letting the capture go tells the grid too.
   Click(100, 8);
   EXPECT_EQ(clicks, 1);
-}
-
-// The process's GDI objects. Wine's GetGuiResources is a stub that says 0;
-// there the handle table is counted instead: Wine finds an object by its
-// table index alone, without the upper word of its handle.
-int GdiObjectCount() {
-  DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (count != 0) return static_cast<int>(count);
-  int live = 0;
-  for (ULONG_PTR index = 1; index < 0x10000; ++index)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-  return live;
 }
 
 TEST_F(LiveGrid, RepaintsThatFailInACellHookLeakNoGdiObjects) {

@@ -252,6 +252,21 @@ TEST_F(GridSample, MultiLineCellsOpenTallWithAScrollBarAndReturnBreaksTheLine) {
   EXPECT_TRUE(SameRect(Place(editor), CellRect(0, 0))) << Show(Place(editor));
 }
 
+TEST_F(GridSample, TabPutsNoTabCharacterIntoTheText) {
+  ClickCell(1, 5);
+  input->Press(VK_F2);
+  HWND editor = Editor();
+  ASSERT_TRUE(editor);
+  input->Type("ab");
+  input->Press(VK_TAB);  // without goTabs it is no key of the grid's: nothing happens
+  EXPECT_TRUE(IsWindowVisible(editor));
+  EXPECT_EQ(test::WindowText(editor), "ab");
+  input->Press(VK_RETURN);
+  EXPECT_TRUE(EditorClosed());
+  EXPECT_EQ(Status(), "OnSetEditText 1,5: ab");
+  EXPECT_EQ(ReadBack(), "ab");
+}
+
 TEST_F(GridSample, AReadOnlyColumnOpensNothing) {
   ClickCell(3, 2);
   std::string before = Status();

@@ -157,6 +157,18 @@ std::string WindowClass(HWND window) {
   return std::string(buffer, length > 0 ? length : 0);
 }
 
+// Wine's GetGuiResources is a stub that says 0; there the handle table is
+// counted instead: Wine finds an object by its table index alone, without
+// the upper word of its handle.
+int GdiObjectCount() {
+  DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (count != 0) return static_cast<int>(count);
+  int live = 0;
+  for (ULONG_PTR index = 1; index < 0x10000; ++index)
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
+  return live;
+}
+
 }  // namespace velloran::test
 
 namespace velloran::test {

@@ -57,6 +57,8 @@ std::string WindowText(HWND window);
 // Writes what the screen shows of a window as a 24-bit BMP file.
 void SaveWindowPicture(HWND window, const std::string& path);
 std::string WindowClass(HWND window);
+// The process's GDI objects, for tests of leaks.
+int GdiObjectCount();
 
 }  // namespace velloran::test
 

@@ -2,16 +2,23 @@
 // (the shortcut menu's command with the Open dialog, a drop on the window,
 // the command line) end in LoadListFiles, which reads each file into rows of
 // its own first, so that a file that is no list never touches the grid.
+//
+// The files' names come in UTF-8 from all three (framework/FileAccess.h's
+// Utf8Name), taken from the system's wide calls: a name may hold letters
+// that the system code page, in which the program's other texts are, lacks.
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ListFile.h"
 #include "app/MainUnit.h"
 #include "framework/Application.h"
 #include "framework/DroppedFiles.h"
+#include "framework/ErrorText.h"
 #include "framework/Exception.h"
 #include "framework/FileAccess.h"
 
@@ -27,42 +34,63 @@ constexpr const char* NoFileHeldListText =
     "None of the files holds a server list; the old list was kept:";
 constexpr std::string_view KeptClause = "; the old list was kept";
 
+std::wstring WideFromCodePage(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
 // A list's file of several: its line of the box says what happened to it;
-// that the old list stays, the box says once.
+// that the old list stays, the box says once. In UTF-8, as the name is; the
+// error's text is in the code page.
 std::string FailureLine(const std::string& path, std::string text) {
   if (text.size() >= KeptClause.size() &&
       text.compare(text.size() - KeptClause.size(), KeptClause.size(), KeptClause) == 0)
     text.resize(text.size() - KeptClause.size());
-  return "\n" + path + ": " + text;
+  return "\n" + path + ": " + Utf8FromWide(WideFromCodePage(text));
+}
+
+// The application's error box (framework/Application.h) for Text, in UTF-8,
+// shown with the wide call: the 8-bit one would show the letters of the
+// files' names that the code page lacks as "?".
+void ShowErrorNamingFiles(TForm& form, const std::string& text) {
+  HWND owner = IsWindowVisible(form.Handle()) ? form.Handle() : GetActiveWindow();
+  const TApplication* application = form.Application();
+  const std::wstring caption = application ? WideFromCodePage(application->Title()) : L"";
+  MessageBoxW(owner, WideFromUtf8(ErrorBoxText(text)).c_str(),
+              application ? caption.c_str() : nullptr, MB_OK | MB_ICONERROR);
 }
 
 // The system's Open dialog for one list file; empty when the user cancelled.
 std::string AskForListFile(HWND owner) {
   // Each filter is its text and its patterns, and a second NUL ends the list.
-  static const char Filters[] =
-      "List pages (*.htm;*.html)\0*.htm;*.html\0"
-      "Cache files (*.grd)\0*.grd\0"
-      "All files (*.*)\0*.*\0";
+  static const wchar_t Filters[] =
+      L"List pages (*.htm;*.html)\0*.htm;*.html\0"
+      L"Cache files (*.grd)\0*.grd\0"
+      L"All files (*.*)\0*.*\0";
   // Room for the long paths that the dialog can hand out.
-  std::string name(32768, '\0');
-  OPENFILENAMEA dialog{};
+  std::wstring name(32768, L'\0');
+  OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = Filters;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = name.data();
   dialog.nMaxFile = static_cast<DWORD>(name.size());
-  dialog.lpstrTitle = "Load list from file";
+  dialog.lpstrTitle = L"Load list from file";
   // The program's working folder stays where it was.
   dialog.Flags =
       OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameA(&dialog)) {
+  if (!GetOpenFileNameW(&dialog)) {
     if (DWORD error = CommDlgExtendedError())
       throw Exception("The Open dialog failed (error " + std::to_string(error) + ")");
     return {};
   }
-  name.resize(name.find('\0'));
-  return name;
+  name.resize(name.find(L'\0'));
+  return Utf8FromWide(name);
 }
 
 }  // namespace
@@ -111,14 +139,14 @@ void TForm1::LoadListFiles(const std::vector<std::string>& paths) {
       failures += FailureLine(path, error.what());
     }
   }
-  throw Exception(NoFileHeldListText + failures);
+  ShowErrorNamingFiles(*this, NoFileHeldListText + failures);
 }
 
 void TForm1::LoadListFile(const std::string& path) {
   listTaken_ = false;
   ListRows rows(Grid.ColumnCount());
   {
-    InputFile file(path);
+    InputFile file(Utf8Name{path});
     ReadListFile(file, file.Size(), rows);
   }
   listTaken_ = true;

@@ -105,8 +105,9 @@ class TForm1 : public TForm {
   void SelectServersThatAnswered();
   void CopySelectedRows();
   // Loading a list from a file (app/ListFileCommands.cpp): from the menu, a
-  // drop on the window or the command line. Of several files the first that
-  // holds a list is taken.
+  // drop on the window or the command line. Paths are in UTF-8. Of several
+  // files the first that holds a list is taken; when none does, one error
+  // box names each.
   void AddListFileItems(TPopupMenu& menu);
   void LoadListFiles(const std::vector<std::string>& paths);
   // Every way that puts a new list into the grid calls this afterwards:

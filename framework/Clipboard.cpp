@@ -13,8 +13,34 @@ inline void FreeGlobal(HGLOBAL memory) {
 }
 using UniqueGlobal = UniqueHandle<NullHandleTraits<HGLOBAL, FreeGlobal>>;
 
+// Sleeps for Milliseconds, still answering what other threads send to this
+// one's windows: the program that holds the clipboard may be waiting on us
+// (its EmptyClipboard sends our window, the last owner, WM_DESTROYCLIPBOARD).
+// Input and posted messages wait, so that no handler of ours runs meanwhile.
+void PauseAnsweringSentMessages(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (DWORD waited = 0; waited < milliseconds; waited = GetTickCount() - start) {
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - waited, QS_SENDMESSAGE) !=
+        WAIT_OBJECT_0)
+      return;
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+// Another program, the system's clipboard history or a remote desktop session
+// often holds the clipboard for a moment, just after a copy most of all: the
+// clipboard is asked again a few times before it counts as busy.
+bool OpenClipboardWhenFree(HWND owner) {
+  for (int attempt = 1;; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    if (attempt == ClipboardOpenAttempts) return false;
+    PauseAnsweringSentMessages(ClipboardRetryPauseMs);
+  }
+}
+
 struct ClipboardScope {
-  explicit ClipboardScope(HWND owner) : open(OpenClipboard(owner) != FALSE) {}
+  explicit ClipboardScope(HWND owner) : open(OpenClipboardWhenFree(owner)) {}
   ~ClipboardScope() {
     if (open) CloseClipboard();
   }
@@ -51,7 +77,7 @@ void SetClipboardText(HWND owner, const std::string& text) {
   UniqueGlobal utf16 = GlobalCopy(unicode.data(), unicode.size() * sizeof(wchar_t));
 
   ClipboardScope clipboard(owner);
-  if (!clipboard.open) throw Exception("The clipboard is in use by another program");
+  if (!clipboard.open) throw Exception(ClipboardBusyText);
   EmptyClipboard();
   Put(CF_TEXT, std::move(ansi));
   Put(CF_UNICODETEXT, std::move(utf16));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/FileAccess.h"
+
 namespace velloran {
 namespace {
 
@@ -50,12 +52,14 @@ void AcceptDroppedFiles(HWND window) {
 std::vector<std::string> TakeDroppedFiles(HDROP drop) {
   DropRelease release(drop);
   std::vector<std::string> files;
-  const UINT count = std::min(DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0), MaxDroppedFiles);
+  // The wide calls read a drop of either kind; the 8-bit ones would turn
+  // letters outside the code page of a wide drop (the shell's) into "?".
+  const UINT count = std::min(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), MaxDroppedFiles);
   for (UINT i = 0; i < count; ++i) {
-    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-    std::string name(length + 1, '\0');
-    name.resize(DragQueryFileA(drop, i, name.data(), length + 1));
-    if (!name.empty()) files.push_back(std::move(name));
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring name(length + 1, L'\0');
+    name.resize(DragQueryFileW(drop, i, name.data(), length + 1));
+    if (!name.empty()) files.push_back(Utf8FromWide(name));
   }
   return files;
 }

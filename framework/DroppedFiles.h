@@ -21,7 +21,9 @@ inline constexpr UINT MaxDroppedFiles = 256;
 void AcceptDroppedFiles(HWND window);
 
 // The names of a drop's files, in the order the drop gives them, at most
-// MaxDroppedFiles; the drop's memory is released (DragFinish) either way.
+// MaxDroppedFiles, in UTF-8 (framework/FileAccess.h's Utf8Name): a name may
+// hold letters that the system code page lacks. The drop's memory is
+// released (DragFinish) either way.
 std::vector<std::string> TakeDroppedFiles(HDROP drop);
 
 }  // namespace velloran

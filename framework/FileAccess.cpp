@@ -131,12 +131,113 @@ int FileHandle::Close() noexcept {
 
 #ifdef _WIN32
 
-InputFile::InputFile(const std::string& path) {
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+namespace {
+
+constexpr DWORD ReadSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD ReadFlags = FILE_FLAG_SEQUENTIAL_SCAN;
+
+FileHandle OpenedForReading(HANDLE handle) {
   if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
-  file_ = FileHandle(reinterpret_cast<std::intptr_t>(handle));
+  return FileHandle(reinterpret_cast<std::intptr_t>(handle));
 }
+
+bool IsHighSurrogate(char32_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+void AppendUtf8(std::string& text, char32_t code) {
+  if (code < 0x80) {
+    text += static_cast<char>(code);
+  } else if (code < 0x800) {
+    text += static_cast<char>(0xC0 | (code >> 6));
+    text += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    text += static_cast<char>(0xE0 | (code >> 12));
+    text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    text += static_cast<char>(0xF0 | (code >> 18));
+    text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+void AppendUtf16(std::wstring& text, char32_t code) {
+  if (code < 0x10000) {
+    text += static_cast<wchar_t>(code);
+  } else {
+    code -= 0x10000;
+    text += static_cast<wchar_t>(0xD800 | (code >> 10));
+    text += static_cast<wchar_t>(0xDC00 | (code & 0x3FF));
+  }
+}
+
+// The code point of the UTF-8 sequence at Text[At], moving At past it; a
+// byte that starts no complete, shortest sequence stands for U+FFFD alone.
+// The three-byte forms of surrogates pass: they are lone ones of a name.
+char32_t NextCodePoint(std::string_view text, std::size_t& at) {
+  constexpr char32_t Replacement = 0xFFFD;
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  if (lead < 0x80) return lead;
+  std::size_t length = 0;
+  char32_t code = 0;
+  char32_t smallest = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 1, code = lead & 0x1F, smallest = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 2, code = lead & 0x0F, smallest = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 3, code = lead & 0x07, smallest = 0x10000;
+  } else {
+    return Replacement;
+  }
+  if (text.size() - at < length) return Replacement;
+  for (std::size_t i = 0; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[at + i]);
+    if ((next & 0xC0) != 0x80) return Replacement;
+    code = (code << 6) | (next & 0x3F);
+  }
+  if (code < smallest || code > 0x10FFFF) return Replacement;
+  at += length;
+  return code;
+}
+
+}  // namespace
+
+std::string Utf8FromWide(std::wstring_view wide) {
+  std::string text;
+  text.reserve(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    char32_t unit = static_cast<char16_t>(wide[i]);
+    if (IsHighSurrogate(unit) && i + 1 < wide.size() &&
+        IsLowSurrogate(static_cast<char16_t>(wide[i + 1]))) {
+      unit = 0x10000 + ((unit - 0xD800) << 10) + (static_cast<char16_t>(wide[++i]) - 0xDC00);
+    }
+    AppendUtf8(text, unit);
+  }
+  return text;
+}
+
+std::wstring WideFromUtf8(std::string_view utf8) {
+  std::wstring wide;
+  wide.reserve(utf8.size());
+  for (std::size_t at = 0; at < utf8.size();) {
+    AppendUtf16(wide, NextCodePoint(utf8, at));
+  }
+  return wide;
+}
+
+InputFile::InputFile(const std::string& path)
+    : file_(OpenedForReading(CreateFileA(path.c_str(), GENERIC_READ, ReadSharing, nullptr,
+                                         OPEN_EXISTING, ReadFlags, nullptr))) {}
+
+InputFile::InputFile(const Utf8Name& path)
+    : file_(OpenedForReading(CreateFileW(WideFromUtf8(path.text).c_str(), GENERIC_READ, ReadSharing,
+                                         nullptr, OPEN_EXISTING, ReadFlags, nullptr))) {}
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
   DWORD count = 0;
@@ -220,6 +321,8 @@ InputFile::InputFile(const std::string& path) {
   if (fd < 0) RaiseLastError();
   file_ = FileHandle(fd);
 }
+
+InputFile::InputFile(const Utf8Name& path) : InputFile(path.text) {}
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
   for (;;) {

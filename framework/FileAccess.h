@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "framework/TextFile.h"
 
@@ -40,10 +41,28 @@ class FileHandle {
   std::intptr_t handle_ = Invalid;
 };
 
+// A file's name in UTF-8. Names that the user hands over (command line, drop,
+// Open dialog) travel so: the system code page, which the other names here
+// are in on Windows, lacks most of the world's letters. Natively every name
+// is one.
+struct Utf8Name {
+  std::string text;
+};
+
+#ifdef _WIN32
+// The system's wide (UTF-16) strings in UTF-8 and back. A lone surrogate,
+// which a Windows file name may hold, keeps a three-byte form of its own
+// (as WTF-8 writes it), so that every name comes back as it was; bytes that
+// are no UTF-8 come back as U+FFFD.
+std::string Utf8FromWide(std::wstring_view wide);
+std::wstring WideFromUtf8(std::string_view utf8);
+#endif
+
 // An existing file opened for reading; others may read and write it meanwhile.
 class InputFile : public ByteSource {
  public:
   explicit InputFile(const std::string& path);
+  explicit InputFile(const Utf8Name& path);
   std::size_t Read(char* buffer, std::size_t size) override;
   std::uint64_t Size() const;
 

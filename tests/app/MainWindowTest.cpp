@@ -1,6 +1,12 @@
 // velloran.exe started as a person would start it, its window read back from outside.
 #include <gtest/gtest.h>
+#include <windows.h>
+// The module calls of kernel32 (Windows 7 and later), not psapi.dll's.
+#define PSAPI_VERSION 2
+#include <psapi.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 
@@ -195,6 +201,54 @@ TEST_F(MainWindow, EveryControlSitsWhereTheLayoutPutsIt) {
 
   // A picture of it in the build tree, for a person to look at.
   test::SaveWindowPicture(window, test::ExeDirectory() + "MainWindow.bmp");
+}
+
+// The bytes of resource Id of type Type in the program file Path.
+std::string ResourceBytes(const std::string& path, int type, int id) {
+  HMODULE image = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!image) return "<no file>";
+  std::string bytes = "<none>";
+  if (HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type))) {
+    const char* data = static_cast<const char*>(LockResource(LoadResource(image, found)));
+    if (data) bytes.assign(data, SizeofResource(image, found));
+  }
+  FreeLibrary(image);
+  return bytes;
+}
+
+// The file of the common controls that Process has loaded, in lower case;
+// empty when it has none.
+std::string CommonControlsFile(HANDLE process) {
+  HMODULE modules[1024];
+  DWORD size = 0;
+  if (!EnumProcessModules(process, modules, sizeof modules, &size)) return "";
+  for (DWORD i = 0; i < std::min<DWORD>(size / sizeof(HMODULE), std::size(modules)); ++i) {
+    char path[MAX_PATH] = {};
+    if (!GetModuleFileNameExA(process, modules[i], path, sizeof path)) continue;
+    std::string file = path;
+    std::transform(file.begin(), file.end(), file.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (file.size() >= 13 && file.compare(file.size() - 13, 13, "\\comctl32.dll") == 0) return file;
+  }
+  return "";
+}
+
+TEST_F(MainWindow, RunsWithItsManifest) {
+  const std::string manifest = ResourceBytes(test::ExeDirectory() + "velloran.exe", 24, 1);
+  for (const char* part : {
+           "level=\"asInvoker\"", "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+       })
+    EXPECT_NE(manifest.find(part), std::string::npos) << part << " in\n" << manifest;
+  // The system took it: the running program has the themed controls' version,
+  // which lives in an assembly folder of its own (the older one in system32).
+  const std::string controls = CommonControlsFile(program->Handle());
+  EXPECT_NE(controls.find("_microsoft.windows.common-controls_6595b64144ccf1df_6.0."),
+            std::string::npos)
+      << controls;
 }
 
 TEST_F(MainWindow, ClosingItEndsTheProgram) {

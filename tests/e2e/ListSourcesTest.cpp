@@ -160,6 +160,31 @@ TEST(SeveralAddresses, WhenAllFailOneBoxNamesEachAndTheOldListStays) {
   EXPECT_TRUE(run.WaitForExit(10000));
 }
 
+TEST(SeveralAddresses, TheVariableGivesThemWhenTheCommandLineDoesNot) {
+  LoopbackServer site({Served(Page)});
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  // The child inherits the variable.
+  const std::string urls = " " + RefusedUrl() + "\t " + site.Url("/list.php") + " ";
+  SetEnvironmentVariableA("VELLORAN_LIST_URL", urls.c_str());
+  const bool started = run.Start("");
+  SetEnvironmentVariableA("VELLORAN_LIST_URL", nullptr);
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+  run.ClickRefresh();
+  ASSERT_TRUE(run.WaitForStatus("3 servers", 20000)) << Joined(run.StatusTexts());
+  EXPECT_EQ(WithoutByteCounts(run.StatusTexts()), (Texts{{"2 servers", true},
+                                                         {"Contacting 127.0.0.2...", false},
+                                                         {"Connection failed!", false},
+                                                         {"Contacting 127.0.0.1...", false},
+                                                         {"Download complete", false},
+                                                         {"3 servers", false}}))
+      << Joined(run.StatusTexts());
+  EXPECT_EQ(run.CacheBytes(), CacheOf(3));
+  run.Close();
+  EXPECT_TRUE(run.WaitForExit(10000));
+}
+
 TEST(SeveralAddresses, ClosingDuringALaterTryEndsTheProgramAtOnce) {
   test::ResetLayoutKey();
   LoopbackServer stalled({Stalled()});
@@ -276,6 +301,80 @@ TEST(ListFiles, SeveralThatAllFailGiveOneBoxNamingEach) {
                 ": The file holds no server list\n" + broken + ": Invalid numeric input\n" +
                 missing + ": File not found.");
   EXPECT_EQ(run.CacheBytes(), OldCache);
+}
+
+// Names outside the code page of a Western system (and outside each other's).
+const std::wstring CyrillicName = L"\u0441\u043f\u0438\u0441\u043e\u043a.htm";  // "spisok" (list)
+const std::wstring JapaneseName = L"\u30EA\u30B9\u30C8.grd";                    // "risuto" (list)
+
+// The box's message read with the wide call: the 8-bit one shows as "?" what
+// the code page lacks.
+std::wstring WideBoxText(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (test::WindowClass(child) != "Static" ||
+        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+      continue;
+    std::wstring text(GetWindowTextLengthW(child) + 1, L'\0');
+    text.resize(GetWindowTextW(child, text.data(), static_cast<int>(text.size())));
+    if (!text.empty()) return text;
+  }
+  return {};
+}
+
+// The runs' folders are named in ASCII.
+std::wstring Wide(const std::string& ascii) {
+  return std::wstring(ascii.begin(), ascii.end());
+}
+
+TEST(ListFiles, NamedOutsideTheCodePageFromTheCommandLineOrADrop) {
+  const struct {
+    const char* kind;
+    std::wstring name;
+    std::string bytes;
+    std::string cacheAfter;
+  } files[] = {{"page", CyrillicName, Page, CacheOf(3)},
+               {"cache file", JapaneseName, CacheOf(4), CacheOf(4)}};
+  for (const auto& file : files) {
+    for (const bool dropped : {false, true}) {
+      SCOPED_TRACE(std::string(file.kind) + (dropped ? ", dropped" : ", on the command line"));
+      VelloranRun run;
+      run.WriteCache(OldCache);
+      const std::wstring path = run.WriteFile(file.name, file.bytes);
+      if (dropped) {
+        ASSERT_TRUE(run.Start(""));
+        ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
+        ASSERT_TRUE(run.DropFiles(std::vector<std::wstring>{path}));
+      } else {
+        ASSERT_TRUE(run.Start(L"\"" + path + L"\""));
+      }
+      const std::string count = file.cacheAfter == CacheOf(3) ? "3 servers" : "4 servers";
+      ASSERT_TRUE(run.WaitForStatus(count, 10000)) << Joined(run.StatusTexts());
+      ExpectNoMessageBox(run);
+      EXPECT_EQ(run.CacheBytes(), file.cacheAfter);
+      run.Close();
+      EXPECT_TRUE(run.WaitForExit(10000));
+    }
+  }
+}
+
+TEST(ListFiles, TheBoxNamingEachShowsNamesOutsideTheCodePage) {
+  VelloranRun run;
+  run.WriteCache(OldCache);
+  const std::wstring news = run.WriteFile(CyrillicName, Foreign);
+  const std::wstring missing = Wide(run.Folder()) + JapaneseName;
+  ASSERT_TRUE(run.Start(L"\"" + news + L"\" \"" + missing + L"\""));
+  HWND box = nullptr;
+  ASSERT_TRUE(test::WaitUntil([&] { return (box = test::FindMessageBox(run.Id())) != nullptr; }));
+  Sleep(100);
+  const test::MessageBoxSeen seen = test::ReadMessageBox(box);
+  EXPECT_EQ(seen.caption, "Velloran");
+  EXPECT_TRUE(seen.hasIcon);
+  EXPECT_EQ(WideBoxText(box), L"None of the files holds a server list; the old list was kept:\n" +
+                                  news + L": The file holds no server list\n" + missing +
+                                  L": File not found.");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(run.CacheBytes(), OldCache);
+  ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
 }
 
 TEST(ListFiles, DroppedOnTheWindow) {
@@ -404,6 +503,20 @@ TEST(ListFiles, FromTheShortcutMenusOpenDialog) {
   EXPECT_EQ(run.CacheBytes(), CacheOf(3));
   EXPECT_EQ(test::WindowText(run.LastRefreshed()), FileDateText(run.CachePath()));
   EXPECT_FALSE(test::LayoutMarkerPresent());
+
+  // A cache file whose name the code page lacks.
+  const std::wstring cache = run.WriteFile(JapaneseName, CacheOf(4));
+  ASSERT_TRUE(ChooseLoadFromFile(run));
+  ASSERT_TRUE(test::WaitUntil([&] { return (dialog = test::FindMessageBox(run.Id())) != nullptr; },
+                              OpenDialogLimitMs))
+      << test::DescribeWindows(run.Id()) << Joined(run.StatusTexts());
+  ASSERT_TRUE(test::WaitUntil([&] { return (field = FileNameField(dialog)) != nullptr; }, 5000));
+  SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(cache.c_str()));
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  ASSERT_TRUE(run.WaitForStatus("4 servers", 10000)) << Joined(run.StatusTexts());
+  ExpectNoMessageBox(run);
+  EXPECT_EQ(run.CacheBytes(), CacheOf(4));
   run.Close();
   EXPECT_TRUE(run.WaitForExit(10000));
 }

@@ -12,7 +12,9 @@
 // drop (WM_DROPFILES) belongs to the receiving process, which the test
 // process can't hand it to, so the test names the files in a file beside the
 // log (one a line) and sends the window the message "VelloranTestDropFiles"; here, inside the
-// program, the drop's memory is made and posted as the shell's would be.
+// program, the drop's memory is made and posted as the shell's would be. With
+// the message's wParam 1 the names are in UTF-8 and the drop is a wide one,
+// as the shell makes them; with 0 they are in the code page and so is the drop.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -78,24 +80,34 @@ std::string ReadSmallFile(const std::string& path) {
   return bytes;
 }
 
-void RelayDrop(HWND window) {
+// A drop's names, in UTF-16 for a wide drop: the bytes of each, as they follow each other.
+std::string DropName(const std::string& line, bool wide) {
+  if (!wide) return line;
+  const int size = static_cast<int>(line.size());
+  std::wstring name(MultiByteToWideChar(CP_UTF8, 0, line.data(), size, nullptr, 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, line.data(), size, name.data(), static_cast<int>(name.size()));
+  return std::string(reinterpret_cast<const char*>(name.data()), name.size() * sizeof(wchar_t));
+}
+
+void RelayDrop(HWND window, bool wide) {
   const std::string log = LogPath();
   if (log.empty()) return;
   // The names one after another, each ended by a NUL, and a NUL after the last.
+  const std::string nul = wide ? std::string(sizeof(wchar_t), '\0') : std::string(1, '\0');
   std::string names;
   const std::string lines = ReadSmallFile(log + ".drop");
   for (std::size_t at = 0; at < lines.size();) {
     std::size_t end = lines.find("\r\n", at);
     if (end == std::string::npos) end = lines.size();
-    if (end > at) names += lines.substr(at, end - at) + '\0';
+    if (end > at) names += DropName(lines.substr(at, end - at), wide) + nul;
     at = end + 2;
   }
-  names += '\0';
+  names += nul;
   HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
   if (!memory) return;
   auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
   drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = FALSE;
+  drop->fWide = wide;
   drop->pt = POINT{100, 150};
   std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
   GlobalUnlock(memory);
@@ -130,7 +142,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     else if (sent->message == menuItemsMessage)
       ReportMenuItems(sent->hwnd, reinterpret_cast<HWND>(sent->wParam));
     else if (sent->message == dropFilesMessage)
-      RelayDrop(sent->hwnd);
+      RelayDrop(sent->hwnd, sent->wParam == 1);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

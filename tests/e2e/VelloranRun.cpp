@@ -20,6 +20,32 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  std::string text(WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr),
+                   '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), static_cast<int>(text.size()),
+                      nullptr, nullptr);
+  return text;
+}
+
+// Sends the window the hook library's drop message (tests/e2e/StatusHook.cpp)
+// for the names in the file beside the log.
+bool RelayDrop(HWND window, bool wide) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, RegisterWindowMessageA("VelloranTestDropFiles"), wide, 0,
+                             SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
 void DeleteTree(HKEY root, const std::string& path) {
   HKEY key;
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
@@ -56,7 +82,7 @@ VelloranRun::~VelloranRun() {
   if (hookLibrary_) FreeLibrary(hookLibrary_);
   for (const char* name : {"velloran.exe", "servers.grd", "status.log"})
     DeleteFileA((folder_ + name).c_str());
-  for (const std::string& path : files_) DeleteFileA(path.c_str());
+  for (const std::wstring& path : files_) DeleteFileW(path.c_str());
   DeleteFileA((logPath_ + ".drop").c_str());
   RemoveDirectoryA((folder_ + "servers.grd").c_str());
   RemoveDirectoryA((folder_ + "servers.grd.new").c_str());
@@ -70,6 +96,20 @@ void VelloranRun::WriteCache(const std::string& bytes) const {
 std::string VelloranRun::WriteFile(const std::string& name, const std::string& bytes) {
   const std::string path = folder_ + name;
   std::ofstream(path, std::ios::binary) << bytes;
+  files_.push_back(Wide(path));
+  return path;
+}
+
+std::wstring VelloranRun::WriteFile(const std::wstring& name, const std::string& bytes) {
+  const std::wstring path = Wide(folder_) + name;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + Utf8(path));
+  DWORD written = 0;
+  const BOOL wrote =
+      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  if (!wrote || written != bytes.size()) throw std::runtime_error("cannot write " + Utf8(path));
   files_.push_back(path);
   return path;
 }
@@ -79,6 +119,10 @@ std::string VelloranRun::CacheBytes() const {
 }
 
 bool VelloranRun::Start(const std::string& arguments) {
+  return Start(Wide(arguments));
+}
+
+bool VelloranRun::Start(const std::wstring& arguments) {
   hookLibrary_ = LoadLibraryA((ExeDirectory() + "status_hook.dll").c_str());
   if (!hookLibrary_) throw std::runtime_error("cannot load status_hook.dll");
   auto* proc = reinterpret_cast<HOOKPROC>(
@@ -87,14 +131,14 @@ bool VelloranRun::Start(const std::string& arguments) {
   // The child inherits the log's name; it starts held, so that the hook is
   // on its thread before it sets its first text.
   SetEnvironmentVariableA("VELLORAN_STATUS_LOG", logPath_.c_str());
-  std::string line = "\"" + folder_ + "velloran.exe\" " + arguments;
-  STARTUPINFOA startup{};
+  std::wstring line = L"\"" + Wide(folder_) + L"velloran.exe\" " + arguments;
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                                nullptr, folder_.c_str(), &startup, &info);
+  BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                nullptr, Wide(folder_).c_str(), &startup, &info);
   SetEnvironmentVariableA("VELLORAN_STATUS_LOG", nullptr);
-  if (!started) throw std::runtime_error("cannot start " + line);
+  if (!started) throw std::runtime_error("cannot start " + Utf8(line));
   process_ = info.hProcess;
   thread_ = info.hThread;
   id_ = info.dwProcessId;
@@ -166,9 +210,15 @@ bool VelloranRun::DropFiles(const std::vector<std::string>& paths) const {
   std::string names;
   for (const std::string& path : paths) names += path + "\r\n";
   std::ofstream(logPath_ + ".drop", std::ios::binary) << names;
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutA(window_, RegisterWindowMessageA("VelloranTestDropFiles"), 0, 0,
-                             SMTO_ABORTIFHUNG, 5000, &result) != 0;
+  return RelayDrop(window_, false);
+}
+
+bool VelloranRun::DropFiles(const std::vector<std::wstring>& paths) const {
+  // For a wide drop the names go in UTF-8.
+  std::string names;
+  for (const std::wstring& path : paths) names += Utf8(path) + "\r\n";
+  std::ofstream(logPath_ + ".drop", std::ios::binary) << names;
+  return RelayDrop(window_, true);
 }
 
 std::string ListRequest(const std::string& path, const std::string& host,

@@ -35,11 +35,16 @@ class VelloranRun {
   std::string CacheBytes() const;
   // A file of these bytes in the run's folder, removed with it; its full path.
   std::string WriteFile(const std::string& name, const std::string& bytes);
+  // The same for a name that may hold any letter, the code page's or not.
+  std::wstring WriteFile(const std::wstring& name, const std::string& bytes);
 
   // Starts the program with these command-line words after its name, the
   // hook set before its first instruction; waits for its main window.
   // Returns false when no window came.
   bool Start(const std::string& arguments);
+  // The same with a wide command line, which reaches the program as it is;
+  // an 8-bit one would lose the letters that the code page lacks.
+  bool Start(const std::wstring& arguments);
   HWND Window() const { return window_; }
   HANDLE Process() const { return process_; }
   DWORD Id() const { return id_; }
@@ -59,13 +64,15 @@ class VelloranRun {
   void ClickRefresh() const;
   // Closes the window as the system menu would.
   void Close() const;
-  // Drops the files of Paths (full paths) on the window, as the shell ends a drag.
+  // Drops the files of Paths (full paths) on the window, as the shell ends a
+  // drag: an 8-bit drop, as older programs make it, or a wide one, as the shell does.
   bool DropFiles(const std::vector<std::string>& paths) const;
+  bool DropFiles(const std::vector<std::wstring>& paths) const;
 
  private:
   std::string folder_;
   std::string logPath_;
-  std::vector<std::string> files_;
+  std::vector<std::wstring> files_;
   HANDLE process_ = nullptr;
   HANDLE thread_ = nullptr;
   DWORD id_ = 0;

@@ -14,14 +14,24 @@ std::string Megabytes(std::uint64_t bytes) {
 
 }  // namespace
 
+std::string_view WithoutOldListKept(std::string_view text) {
+  if (text.ends_with(OldListKeptClause)) text.remove_suffix(OldListKeptClause.size());
+  return text;
+}
+
 std::string TooManyServersText(int limit) {
   return "The list holds more than " + GroupedNumber(limit) +
-         " servers, more than this program takes; the old list was kept";
+         " servers, more than this program takes" + std::string(OldListKeptClause);
 }
 
 std::string ListFileTooLargeText(std::uint64_t limit) {
-  return "The file is larger than " + Megabytes(limit) +
-         ", too large for a server list; the old list was kept";
+  return "The file is larger than " + Megabytes(limit) + ", too large for a server list" +
+         std::string(OldListKeptClause);
+}
+
+std::string TooManyServersSentText(int limit) {
+  return "sent a list of more than " + GroupedNumber(limit) +
+         " servers, more than this program takes";
 }
 
 std::string ReplyTooLargeText(std::uint64_t limit) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "framework/Exception.h"
 #include "framework/TextFile.h"
@@ -17,6 +18,11 @@ namespace velloran {
 
 inline constexpr int MaxListRows = 200000;
 inline constexpr std::uint64_t MaxListBytes = 32 * 1024 * 1024;
+
+// What a refusal of a list ends with. A text that names several refusals
+// says it once, and a tool that has no old list leaves it out.
+inline constexpr std::string_view OldListKeptClause = "; the old list was kept";
+std::string_view WithoutOldListKept(std::string_view text);
 
 class EListTooLarge : public Exception {
  public:
@@ -32,6 +38,9 @@ std::string ListFileTooLargeText(std::uint64_t limit = MaxListBytes);
 // What a list site did that sent more than the bound, worded to follow
 // "The list site ": "sent more than 32 MB, more than any server list".
 std::string ReplyTooLargeText(std::uint64_t limit = MaxListBytes);
+// The same for a list of more servers than the bound: "sent a list of more
+// than 200,000 servers, more than this program takes".
+std::string TooManyServersSentText(int limit = MaxListRows);
 
 // Source, of which at most Limit bytes are read: one more raises
 // EListTooLarge with ListFileTooLargeText, whatever size the file system

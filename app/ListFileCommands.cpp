@@ -32,25 +32,12 @@ constexpr const char* AddingServersBusyText =
     "Servers are being added to WinMX; load the list from a file once that has ended.";
 constexpr const char* NoFileHeldListText =
     "None of the files holds a server list; the old list was kept:";
-constexpr std::string_view KeptClause = "; the old list was kept";
-
-std::wstring WideFromCodePage(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
-  return wide;
-}
 
 // A list's file of several: its line of the box says what happened to it;
 // that the old list stays, the box says once. In UTF-8, as the name is; the
 // error's text is in the code page.
-std::string FailureLine(const std::string& path, std::string text) {
-  if (text.size() >= KeptClause.size() &&
-      text.compare(text.size() - KeptClause.size(), KeptClause.size(), KeptClause) == 0)
-    text.resize(text.size() - KeptClause.size());
-  return "\n" + path + ": " + Utf8FromWide(WideFromCodePage(text));
+std::string FailureLine(const std::string& path, const std::string& text) {
+  return "\n" + path + ": " + Utf8FromWide(WideFromCodePage(WithoutOldListKept(text)));
 }
 
 // The application's error box (framework/Application.h) for Text, in UTF-8,

@@ -25,7 +25,6 @@ constexpr UINT StallLimitMs = 30000;
 
 constexpr const char* NoServerListText = "The page holds no server list; the old list was kept";
 constexpr const char* NoServerListFailure = "the reply holds no server list";
-constexpr const char* KeptText = "; the old list was kept";
 constexpr const char* StoppedText = "Refresh stopped; the old list was kept.";
 std::string StallFailure() {
   return "sent nothing for " + std::to_string(StallLimitMs / 1000) + " seconds";
@@ -53,7 +52,7 @@ class EListNotTaken : public Exception {
 // What the list site did, as the failure of one address and as the sentence
 // that tells the user.
 EListNotTaken SiteFailure(const std::string& failure) {
-  return EListNotTaken("The list site " + failure + KeptText, failure);
+  return EListNotTaken("The list site " + failure + std::string(OldListKeptClause), failure);
 }
 
 // A download that ended without a whole list: the status bar says so, and
@@ -199,8 +198,7 @@ void TForm1::HSuccess(CmdType) {
   try {
     table = ScrapeServerList(body, rows);
   } catch (const EListTooLarge&) {
-    throw DownloadFailure(*SB, "sent a list of more than " + GroupedNumber(MaxListRows) +
-                                   " servers, more than this program takes");
+    throw DownloadFailure(*SB, TooManyServersSentText());
   }
   // A reply that is not the list (an error page, an empty reply) would
   // otherwise replace a good list with an empty one.

@@ -48,16 +48,6 @@ std::optional<std::string> EnvironmentVariable(const wchar_t* name) {
   }
 }
 
-std::string CodePageText(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-  return text;
-}
-
 // The list's sources by the command line's rules (app/ListAddress.h), which
 // look at ASCII only and so read UTF-8 as they read the code page. The files
 // stay in UTF-8, in which framework/FileAccess.h opens the user's files; the
@@ -69,7 +59,8 @@ velloran::ListSources StartSources() {
       EnvironmentVariable(velloran::WideFromUtf8(velloran::ListUrlVariable).c_str());
   velloran::ListSources sources =
       velloran::ChooseListSources(words, environment ? environment->c_str() : nullptr);
-  for (std::string& url : sources.urls) url = CodePageText(velloran::WideFromUtf8(url));
+  for (std::string& url : sources.urls)
+    url = velloran::CodePageFromWide(velloran::WideFromUtf8(url));
   return sources;
 }
 

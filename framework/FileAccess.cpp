@@ -231,6 +231,25 @@ std::wstring WideFromUtf8(std::string_view utf8) {
   return wide;
 }
 
+std::wstring WideFromCodePage(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string CodePageFromWide(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+  return text;
+}
+
 InputFile::InputFile(const std::string& path)
     : file_(OpenedForReading(CreateFileA(path.c_str(), GENERIC_READ, ReadSharing, nullptr,
                                          OPEN_EXISTING, ReadFlags, nullptr))) {}

@@ -56,6 +56,10 @@ struct Utf8Name {
 // are no UTF-8 come back as U+FFFD.
 std::string Utf8FromWide(std::wstring_view wide);
 std::wstring WideFromUtf8(std::string_view utf8);
+// The same for the system code page, in which the program's other texts are;
+// a letter the code page lacks comes out as the system's stand-in ("?").
+std::wstring WideFromCodePage(std::string_view text);
+std::string CodePageFromWide(std::wstring_view wide);
 #endif
 
 // An existing file opened for reading; others may read and write it meanwhile.

@@ -1,6 +1,7 @@
 #include "net/NMURL.h"
 
 #include "framework/Exception.h"
+#include "net/HttpUrl.h"
 
 namespace velloran {
 
@@ -13,7 +14,6 @@ bool StaysAsIs(unsigned char c) {
 }  // namespace
 
 std::string URLEncode(std::string_view text) {
-  static constexpr char hex[] = "0123456789ABCDEF";
   std::string result;
   result.reserve(text.size());
   for (char c : text) {
@@ -24,8 +24,7 @@ std::string URLEncode(std::string_view text) {
       result += c;
     } else {
       result += '%';
-      result += hex[byte >> 4];
-      result += hex[byte & 15];
+      result += HexByte(c);
     }
   }
   return result;

@@ -9,6 +9,7 @@
 
 #include "tests/e2e/VelloranRun.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/MenuDriver.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace velloran::test::list_site {
@@ -100,6 +101,13 @@ inline LoopbackReply SlowPage(int pieces, int delayMs) {
 
 inline HWND GridWindow(const VelloranRun& run) {
   return FindWindowExA(run.Window(), nullptr, "VelloranGrid", nullptr);
+}
+
+// The grid's shortcut menu, opened as the menu key opens it; null when none showed.
+inline HWND OpenGridMenuByKey(const VelloranRun& run) {
+  HWND grid = GridWindow(run);
+  PostMessageA(grid, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(grid), MAKELPARAM(-1, -1));
+  return WaitForPopupMenu(run.Id(), 10000);
 }
 
 inline bool IsByteCount(const std::string& text) {

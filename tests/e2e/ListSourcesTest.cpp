@@ -423,9 +423,7 @@ TEST(ListFiles, ADropDuringARefreshIsRefused) {
 // "Load list from file..." from the grid's shortcut menu, opened as the menu
 // key opens it.
 bool ChooseLoadFromFile(const VelloranRun& run) {
-  HWND grid = FindWindowExA(run.Window(), nullptr, "VelloranGrid", nullptr);
-  PostMessageA(grid, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(grid), MAKELPARAM(-1, -1));
-  HWND menu = test::WaitForPopupMenu(run.Id(), 10000);
+  HWND menu = OpenGridMenuByKey(run);
   if (!menu) return false;
   const std::vector<std::string> captions = test::PopupMenuCaptions(menu);
   EXPECT_NE(std::find(captions.begin(), captions.end(), "Load list from file..."), captions.end());

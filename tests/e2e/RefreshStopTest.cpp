@@ -26,9 +26,7 @@ constexpr const char* StoppedText = "Refresh stopped; the old list was kept.";
 
 // "Stop refresh" from the grid's shortcut menu, opened as the menu key opens it.
 bool ChooseStopRefresh(const VelloranRun& run) {
-  HWND grid = GridWindow(run);
-  PostMessageA(grid, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(grid), MAKELPARAM(-1, -1));
-  HWND menu = test::WaitForPopupMenu(run.Id(), 10000);
+  HWND menu = OpenGridMenuByKey(run);
   if (!menu) return false;
   const std::vector<test::PopupMenuItem> items = test::PopupMenuItems(menu);
   EXPECT_FALSE(items.empty());
@@ -105,9 +103,7 @@ TEST(StopRefresh, WithoutARefreshEscapeAndTheMenuChangeNothing) {
   ASSERT_TRUE(run.Start("--list-url http://127.0.0.1:1/list.php"));
   ASSERT_TRUE(run.WaitForStatus("2 servers", 10000));
   PressEscape(run);
-  HWND grid = GridWindow(run);
-  PostMessageA(grid, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(grid), MAKELPARAM(-1, -1));
-  HWND menu = test::WaitForPopupMenu(run.Id(), 10000);
+  HWND menu = OpenGridMenuByKey(run);
   ASSERT_NE(menu, nullptr);
   const std::vector<std::string> captions = test::PopupMenuCaptions(menu);
   test::ClosePopupMenu(menu);

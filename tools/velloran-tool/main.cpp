@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/ListBounds.h"
 #include "tools/velloran-tool/Commands.h"
 
 #ifdef _WIN32
@@ -43,9 +44,7 @@ const Command commands[] = {
 namespace velloran::tool {
 
 void PrintListError(const std::string& text) {
-  constexpr std::string_view Kept = "; the old list was kept";
-  std::string_view shown = text;
-  if (shown.ends_with(Kept)) shown.remove_suffix(Kept.size());
+  const std::string_view shown = WithoutOldListKept(text);
   std::fprintf(stderr, "%.*s\n", static_cast<int>(shown.size()), shown.data());
 }
 
